@@ -1,0 +1,31 @@
+# Installs the libraries, their headers under include/zentrik/, a CMake package and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+get_property(zentrik_libraries GLOBAL PROPERTY ZENTRIK_LIBRARIES)
+install(TARGETS ${zentrik_libraries} EXPORT ZentrikCodersTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
+  string(REPLACE "=" ";" parts "${pair}")
+  list(GET parts 0 installed)
+  list(GET parts 1 source)
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/${source}/
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zentrik/${installed}
+    FILES_MATCHING PATTERN "*.h")
+endforeach()
+
+install(EXPORT ZentrikCodersTargets NAMESPACE Zentrik::
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZentrikCoders)
+configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/ZentrikCodersConfig.cmake.in
+  ${CMAKE_BINARY_DIR}/ZentrikCodersConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZentrikCoders)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/ZentrikCodersConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/ZentrikCodersConfig.cmake ${CMAKE_BINARY_DIR}/ZentrikCodersConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZentrikCoders)
+
+configure_file(${CMAKE_SOURCE_DIR}/cmake/zentrikcoders.pc.in ${CMAKE_BINARY_DIR}/zentrikcoders.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/zentrikcoders.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

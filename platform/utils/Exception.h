@@ -1,0 +1,58 @@
+#pragma once
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "zentrik/platform/utils/Export.h"
+#include "zentrik/platform/utils/String.h"
+
+namespace Velmora {
+
+// The toolkit's exception: which library failed, an error number, the failing operation, a message
+// and, optionally, an owned copy of the exception that caused it.
+class ZENTRIK_API Exception : public std::exception {
+public:
+    enum libraries : int { LIB_GENERAL = 0, LIB_UTILS = 1, LIB_ASN1 = 2, LIB_CODERS = 3, LIB_INTERNET = 4 };
+
+    Exception(libraries library, unsigned int number, const String& operation, const String& message);
+    Exception(libraries library, unsigned int number, const String& operation, const Exception& cause,
+              const String& message);
+    Exception(const Exception& other);
+    Exception& operator=(const Exception& other);
+    ~Exception() override;
+
+    // "error N (operation): message", then "caused by: ..." for each cause, one per line.
+    const char* what() const noexcept override;
+
+    std::int32_t getClassCode() const { return classCode; }
+    libraries getLibrary() const { return library_; }
+    unsigned int getNumber() const { return number_; }
+    const String& getOperation() const { return operation_; }
+    const String& getMessage() const { return message_; }
+    const Exception* getCause() const { return cause_.get(); }
+    // One line: "error N (operation): message" (": message" left out when empty).
+    std::string describe() const;
+
+protected:
+    std::int32_t classCode = 0;  // set by the deriving classes; copied with everything else
+
+private:
+    libraries library_;
+    unsigned int number_;
+    String operation_;
+    String message_;
+    std::unique_ptr<Exception> cause_;
+    mutable std::string what_;
+};
+
+// Failures of the utility library itself.
+class ZENTRIK_API UtilsException : public Exception {
+public:
+    UtilsException(unsigned int number, const String& operation, const String& message);
+    UtilsException(const UtilsException&) = default;
+    UtilsException& operator=(const UtilsException&) = default;
+    ~UtilsException() override;
+};
+
+}  // namespace Velmora

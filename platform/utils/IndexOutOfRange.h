@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+#include "zentrik/platform/utils/Export.h"
+
+namespace Velmora {
+
+class String;
+
+// Thrown by the checking (const) index of ByteArray and IntArray. Deliberately not an Exception,
+// so handlers for Exception& let it pass.
+class ZENTRIK_API IndexOutOfRange {
+public:
+    IndexOutOfRange() = default;
+    IndexOutOfRange(unsigned int index, unsigned int length) : index_(index), length_(length) {}
+
+    // "T Array::operator[](unsigned int) const - Index greater than Array length."
+    const String toString() const;
+    static const char* text();
+
+    unsigned int index() const { return index_; }
+    unsigned int length() const { return length_; }
+
+private:
+    unsigned int index_ = 0;
+    unsigned int length_ = 0;
+};
+
+}  // namespace Velmora

@@ -1,0 +1,170 @@
+#include "zentrik/platform/utils/InputStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "zentrik/platform/utils/Exception.h"
+
+namespace Velmora {
+
+InputStream::~InputStream() = default;
+
+void InputStream::close() {}
+
+bool InputStream::hasData() { return hasBuffer() || sourceHasData(); }
+
+InputStream& InputStream::operator>>(unsigned char& octet) {
+    if (read(&octet, 1) == 0)
+        throw UtilsException(4, "InputStream::operator>>(unsigned char&)", "no more data to read");
+    return *this;
+}
+
+InputStream& InputStream::operator>>(ByteArray& chunk) {
+    chunk.clear();
+    if (hasBuffer()) {
+        chunk.append(bufferBytes(), bufferLength());
+        useBuffer(bufferLength());
+        return *this;
+    }
+    unsigned char* room = chunk.prepareAppend(kChunkSize);
+    std::size_t got = readFromSource(room, kChunkSize);
+    chunk.setLength(got);
+    count_ += got;
+    return *this;
+}
+
+void InputStream::pushBack(unsigned char octet) { pushBack(ByteArray(octet)); }
+
+void InputStream::pushBack(const ByteArray& octets) {
+    const std::size_t n = octets.size();
+    if (n == 0) return;
+    if (pushedFront_ < n) {
+        // Make room in front: the pending octets move to the end of a larger buffer, with headroom
+        // that grows with what is pushed back, so repeated push-backs cost O(octets pushed back).
+        const std::size_t pending = pushedBack_.size() - pushedFront_;
+        const std::size_t headroom = std::max<std::size_t>(2 * n, 64);
+        std::vector<unsigned char> fresh(headroom + pending);
+        if (pending) std::memcpy(fresh.data() + headroom, pushedBack_.data() + pushedFront_, pending);
+        pushedBack_.swap(fresh);
+        pushedFront_ = headroom;
+    }
+    pushedFront_ -= n;
+    std::memcpy(pushedBack_.data() + pushedFront_, octets.data(), n);
+    count_ -= n;
+}
+
+void InputStream::_rewind(unsigned int) {
+    throw UtilsException(5, "InputStream::_rewind(unsigned int)", "this stream cannot step back");
+}
+
+void InputStream::useBuffer(unsigned int count) {
+    const std::size_t used = std::min<std::size_t>(count, bufferLength());
+    pushedFront_ += used;
+    count_ += used;
+}
+
+std::size_t InputStream::takeBuffered(unsigned char* destination, std::size_t count) {
+    const std::size_t n = std::min<std::size_t>(count, bufferLength());
+    if (n) {
+        std::memcpy(destination, bufferBytes(), n);
+        pushedFront_ += n;
+    }
+    return n;
+}
+
+std::size_t InputStream::read(void* destination, std::size_t count) {
+    unsigned char* out = static_cast<unsigned char*>(destination);
+    std::size_t done = takeBuffered(out, count);
+    while (done < count) {
+        std::size_t got = readFromSource(out + done, count - done);
+        if (got == 0) break;
+        done += got;
+    }
+    count_ += done;
+    return done;
+}
+
+int InputStream::readOctet() {
+    unsigned char octet;
+    return read(&octet, 1) == 1 ? octet : -1;
+}
+
+ByteArray InputStream::readBlob(std::size_t count) {
+    ByteArray result;
+    // Grow with what actually arrives rather than with what was asked for.
+    std::size_t step = std::min<std::size_t>(count, kChunkSize);
+    while (result.size() < count) {
+        std::size_t want = std::min(step, count - result.size());
+        unsigned char* room = result.prepareAppend(want);
+        std::size_t got = read(room, want);
+        result.setLength(result.size() + got);
+        if (got < want) break;
+        step = std::min<std::size_t>(step * 2, 16 * kChunkSize);
+    }
+    return result;
+}
+
+ByteArray InputStream::peek(std::size_t count) {
+    ByteArray octets = readBlob(count);
+    pushBack(octets);
+    return octets;
+}
+
+std::uint64_t InputStream::skip(std::uint64_t count) {
+    unsigned char scratch[4096];
+    std::uint64_t done = 0;
+    while (done < count) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof scratch, count - done));
+        std::size_t got = read(scratch, want);
+        done += got;
+        if (got < want) break;
+    }
+    return done;
+}
+
+// FilteredInputStream
+
+void FilteredInputStream::close() { source_->close(); }
+
+bool FilteredInputStream::hasData() { return hasBuffer() || source_->hasData(); }
+
+void FilteredInputStream::_rewind(unsigned int count) { source_->_rewind(count); }
+
+std::size_t FilteredInputStream::readFromSource(unsigned char* destination, std::size_t count) {
+    return source_->read(destination, count);
+}
+
+bool FilteredInputStream::sourceHasData() { return source_->hasData(); }
+
+// ByteArrayInputStream
+
+ByteArrayInputStream::ByteArrayInputStream(const ByteArray& bytes)
+    : owned_(bytes), bytes_(owned_.data()), size_(owned_.size()) {}
+
+ByteArrayInputStream::ByteArrayInputStream(ByteArray&& bytes)
+    : owned_(std::move(bytes)), bytes_(owned_.data()), size_(owned_.size()) {}
+
+ByteArrayInputStream::ByteArrayInputStream(const unsigned char* bytes, std::size_t count)
+    : bytes_(bytes), size_(count) {}
+
+ByteArrayInputStream::ByteArrayInputStream(const ByteArrayInputStream& other)
+    : InputStream(other),
+      owned_(other.owned_),
+      bytes_(other.bytes_ == other.owned_.data() ? owned_.data() : other.bytes_),
+      size_(other.size_),
+      position_(other.position_) {}
+
+std::size_t ByteArrayInputStream::readFromSource(unsigned char* destination, std::size_t count) {
+    std::size_t n = std::min(count, size_ - position_);
+    if (n) std::memcpy(destination, bytes_ + position_, n);
+    position_ += n;
+    return n;
+}
+
+void ByteArrayInputStream::_rewind(unsigned int count) {
+    std::size_t n = std::min<std::size_t>(count, position_);
+    position_ -= n;
+    adjustCount(-static_cast<std::int64_t>(n));
+}
+
+}  // namespace Velmora

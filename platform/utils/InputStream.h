@@ -1,0 +1,111 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "zentrik/platform/utils/ByteArray.h"
+#include "zentrik/platform/utils/Export.h"
+
+namespace Velmora {
+
+// A source of octets with a push-back buffer in front of it.
+//
+// Derived streams supply readFromSource and sourceHasData; everything else works on top of them.
+// Octets pushed back are read again first, in the order they were pushed back in; getCount() is the
+// net position (octets consumed less octets pushed back).
+class ZENTRIK_API InputStream {
+public:
+    static constexpr std::size_t kChunkSize = 64 * 1024;  // what operator>>(ByteArray&) reads at most
+
+    InputStream() = default;
+    InputStream(const InputStream&) = default;
+    InputStream& operator=(const InputStream&) = default;
+    virtual ~InputStream();
+
+    virtual void close();
+    virtual bool hasData();
+    // One octet; UtilsException at the end of the data.
+    virtual InputStream& operator>>(unsigned char& octet);
+    // The next available octets: the pushed-back ones if there are any, else the next chunk of the
+    // source (at most kChunkSize); an empty array at the end of the data.
+    virtual InputStream& operator>>(ByteArray& chunk);
+    virtual void pushBack(unsigned char octet);
+    virtual void pushBack(const ByteArray& octets);
+    // Steps back `count` octets where the stream can; UtilsException where it cannot.
+    virtual void _rewind(unsigned int count);
+
+    // Up to `count` octets; fewer, or none, only at the end of the data. Never reserves `count` up front.
+    ByteArray readBlob(std::size_t count);
+    // Up to `count` octets into `destination`; returns how many (0 only at the end of the data).
+    std::size_t read(void* destination, std::size_t count);
+    // The next octet, or -1 at the end of the data.
+    int readOctet();
+    // Up to `count` octets as readBlob gives them, left unconsumed.
+    ByteArray peek(std::size_t count);
+    // Discards up to `count` octets; returns how many.
+    std::uint64_t skip(std::uint64_t count);
+    std::uint64_t getCount() const { return count_; }
+
+    // The push-back buffer, for filters that hand pushed-back octets out as they are.
+    bool hasBuffer() const { return pushedBack_.size() > pushedFront_; }
+    const unsigned char* bufferBytes() const { return pushedBack_.data() + pushedFront_; }
+    unsigned int bufferLength() const { return static_cast<unsigned int>(pushedBack_.size() - pushedFront_); }
+    void useBuffer(unsigned int count);
+
+protected:
+    // Reads up to `count` octets of the underlying data; 0 only at its end.
+    virtual std::size_t readFromSource(unsigned char* destination, std::size_t count) = 0;
+    virtual bool sourceHasData() = 0;
+    // Derived streams that rewind adjust the net position with this.
+    void adjustCount(std::int64_t delta) { count_ = static_cast<std::uint64_t>(static_cast<std::int64_t>(count_) + delta); }
+
+private:
+    std::size_t takeBuffered(unsigned char* destination, std::size_t count);
+
+    std::vector<unsigned char> pushedBack_;  // pending octets are [pushedFront_, size)
+    std::size_t pushedFront_ = 0;
+    std::uint64_t count_ = 0;
+};
+
+// Wraps another stream, which the caller owns and which must outlive the filter.
+class ZENTRIK_API FilteredInputStream : public InputStream {
+public:
+    explicit FilteredInputStream(InputStream& source) : source_(&source) {}
+    void close() override;
+    bool hasData() override;
+    void _rewind(unsigned int count) override;
+
+protected:
+    InputStream& source() const { return *source_; }
+    std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
+    bool sourceHasData() override;
+
+private:
+    InputStream* source_;
+};
+
+// Reads a byte array. It keeps its own copy, or reads the caller's octets in place with the
+// pointer form (which must then outlive the stream).
+class ZENTRIK_API ByteArrayInputStream : public InputStream {
+public:
+    explicit ByteArrayInputStream(const ByteArray& bytes);
+    explicit ByteArrayInputStream(ByteArray&& bytes);
+    ByteArrayInputStream(const unsigned char* bytes, std::size_t count);
+    ByteArrayInputStream(const ByteArrayInputStream& other);
+    ByteArrayInputStream& operator=(const ByteArrayInputStream&) = delete;
+
+    void _rewind(unsigned int count) override;
+    std::size_t remaining() const { return size_ - position_; }
+
+protected:
+    std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
+    bool sourceHasData() override { return position_ < size_; }
+
+private:
+    ByteArray owned_;
+    const unsigned char* bytes_;
+    std::size_t size_;
+    std::size_t position_ = 0;
+};
+
+}  // namespace Velmora

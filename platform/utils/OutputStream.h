@@ -1,0 +1,71 @@
+#pragma once
+#include <cstddef>
+
+#include "zentrik/platform/utils/ByteArray.h"
+#include "zentrik/platform/utils/Export.h"
+
+namespace Velmora {
+
+// A sink of octets. Derived streams supply writeBytes; the operators write through it unless a
+// derived stream replaces them.
+class ZENTRIK_API OutputStream {
+public:
+    OutputStream() = default;
+    OutputStream(const OutputStream&) = default;
+    OutputStream& operator=(const OutputStream&) = default;
+    virtual ~OutputStream();
+
+    virtual void close();
+    virtual void flush();
+    virtual OutputStream& operator<<(char octet);
+    virtual OutputStream& operator<<(const char* text);  // the characters, without the zero
+    virtual OutputStream& operator<<(const ByteArray& octets);
+
+    // Writes `count` octets through the same path as the operators.
+    OutputStream& write(const void* bytes, std::size_t count) {
+        writeBytes(static_cast<const unsigned char*>(bytes), count);
+        return *this;
+    }
+
+protected:
+    virtual void writeBytes(const unsigned char* bytes, std::size_t count) = 0;
+};
+
+// Wraps another stream, which the caller owns and which must outlive the filter.
+class ZENTRIK_API FilteredOutputStream : public OutputStream {
+public:
+    explicit FilteredOutputStream(OutputStream& target) : target_(&target) {}
+    void close() override;
+    void flush() override;
+
+protected:
+    OutputStream& target() const { return *target_; }
+    void writeBytes(const unsigned char* bytes, std::size_t count) override;
+
+private:
+    OutputStream* target_;
+};
+
+// Collects what is written in memory.
+class ZENTRIK_API ByteArrayOutputStream : public OutputStream {
+public:
+    ByteArrayOutputStream() = default;
+    explicit ByteArrayOutputStream(int capacity) : bytes_(capacity) {}
+
+    OutputStream& operator<<(char octet) override;
+    OutputStream& operator<<(const ByteArray& octets) override;
+    using OutputStream::operator<<;
+
+    const ByteArray& getByteArray() const { return bytes_; }
+    ByteArray takeByteArray();  // moves the octets out and empties the stream
+    std::size_t size() const { return bytes_.size(); }
+    void reset() { bytes_.clear(); }
+
+protected:
+    void writeBytes(const unsigned char* bytes, std::size_t count) override { bytes_.append(bytes, count); }
+
+private:
+    ByteArray bytes_;
+};
+
+}  // namespace Velmora
