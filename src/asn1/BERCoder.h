@@ -1,0 +1,57 @@
+#pragma once
+#include "zentrik/asn1/DERCoder.h"
+
+namespace Ostrel {
+
+class ASN1IOUObject;
+
+// Reads the Basic Encoding Rules (indefinite lengths, segmented strings, lenient BOOLEANs) and
+// writes them where they help: large octet strings piece by piece, constructed strings as segments.
+class ZENTRIK_API BERCoder : public DERCoder {
+public:
+    BERCoder() = default;
+    BERCoder(const BERCoder&) = default;
+    BERCoder& operator=(const BERCoder&) { return *this; }
+    ~BERCoder() override;
+
+    static ByteArray encode(const ASN1Object* value);
+    static ByteArray encode(const ASN1Object& value) { return encode(&value); }
+    static void encode(const ASN1Object* value, OutputStream& out);
+    static void encode(const ASN1Object& value, OutputStream& out) { encode(&value, out); }
+    static ByteArray encode(const ASNInterface& object);
+
+    static SmartPointer<ASN1Object> decode(const ByteArray& bytes);
+    static SmartPointer<ASN1Object> decode(InputStream& in);
+    static void decode(ASNInterface& target, const ByteArray& bytes);
+
+    // Reads length octets; -1 for the indefinite form.
+    static int getLength(InputStream& in);
+
+    // Streaming readers of one element each (see ASN1IOUObject).
+    static SmartPointer<ASN1IOUObject> decodeIOU(InputStream& in);
+    static SmartPointer<ASN1IOUObject> decodeExplicitIOU(InputStream& in);
+    static SmartPointer<ASN1IOUObject> decodeImplicitIOU(InputStream& in, ASNTag::ASN1_TAG tag);
+
+    void encodeOctetString(const ASN1OctetString* value, OutputStream& out) const override;
+
+private:
+    // The contents of an indefinite-length element, from after its length octet up to and including
+    // its end-of-contents, with nested indefinite forms kept and definite lengths made minimal.
+    static ByteArray readTillDoubleZero(InputStream& in);
+    static ByteArray readTillDoubleZero(InputStream& in, unsigned int depth);
+    // Consumes the end-of-contents octets when they come next; failure 26 when the data ends instead.
+    static bool atEndOfContents(InputStream& in, const char* operation);
+
+    void encode(OutputStream& out, const ASN1Object* value) const override;
+    void decode(InputStream& in, ASN1Object*& value) const override;
+    ByteArray encodeTag(const ASN1Object* value, unsigned int n) const override;
+    ASN1Boolean* decodeBoolean(ASN1Boolean* value, InputStream& in) const override;
+    ASN1BitString* decodeBitString(ASN1BitString* value, InputStream& in) const override;
+    ASN1OctetString* decodeOctetString(ASN1OctetString* value, InputStream& in) const override;
+    ASNStructured* decodeStructured(InputStream& in) const override;
+
+    void encodeStreamedOctetString(const ASN1OctetString* value, OutputStream& out) const;
+    ASN1BitString* decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length) const;
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,306 @@
+// The BER coder's decoding side: indefinite lengths, segmented strings, lenient BOOLEANs.
+#include <memory>
+
+#include "zentrik/asn1/BERCoder.h"
+#include "zentrik/foundation/CoderException.h"
+#include "zentrik/foundation/CoderFailures.h"
+
+namespace Ostrel {
+
+using Velmora::ByteArrayInputStream;
+using Velmora::CoderException;
+using Velmora::Exception;
+using Velmora::IndexOutOfRange;
+using Velmora::String;
+namespace failures = Velmora::failures;
+
+namespace {
+using Owned = std::unique_ptr<ASN1Object, void (*)(ASN1Object*)>;
+
+Owned own(ASN1Object* value) { return Owned(value, &ASN1Object::deleteObject); }
+
+template <typename Container>
+void append(Container* container, Owned component) {
+    container->appendComponent(component.get(), 0);
+    component.release();
+}
+
+CoderException truncated(const char* operation, std::uint64_t consumed, std::uint64_t length) {
+    return CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
+                          "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) +
+                              " octets");
+}
+}  // namespace
+
+SmartPointer<ASN1Object> BERCoder::decode(const ByteArray& bytes) {
+    ByteArrayInputStream in(bytes.data(), bytes.size());
+    return decode(in);
+}
+
+SmartPointer<ASN1Object> BERCoder::decode(InputStream& in) {
+    BERCoder coder;
+    ASN1Object* value = nullptr;
+    coder.decode(in, value);
+    return SmartPointer<ASN1Object>(value, [](ASN1Object* v) { ASN1Object::deleteObject(v); });
+}
+
+void BERCoder::decode(ASNInterface& target, const ByteArray& bytes) {
+    SmartPointer<ASN1Object> value = decode(bytes);
+    target.fromASN1Object(value.get());
+}
+
+int BERCoder::getLength(InputStream& in) {
+    const unsigned char first = in.readBlob(1)[0];
+    if (first == 0x80) return -1;
+    if (first < 0x80) return first;
+    const unsigned int k = first & 0x7F;
+    const ByteArray octets = in.readBlob(k);
+    std::uint64_t length = 0;
+    for (unsigned int i = 0; i < k; ++i) {
+        length = (length << 8) | octets[i];
+        // Lengths of 2^31 and above do not fit the result (and would read as "indefinite").
+        if (length > 0x7FFFFFFF)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERGetLength,
+                                 "lengths of 2^31 octets and more are not supported");
+    }
+    return static_cast<int>(length);
+}
+
+bool BERCoder::atEndOfContents(InputStream& in, const char* operation) {
+    const ByteArray next = in.readBlob(2);
+    if (next.size() < 2) {
+        in.pushBack(next);
+        throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
+                             "the data ends before the end-of-contents octets");
+    }
+    if (next[0] == 0 && next[1] == 0) return true;
+    in.pushBack(next);
+    return false;
+}
+
+ByteArray BERCoder::readTillDoubleZero(InputStream& in) { return readTillDoubleZero(in, 0); }
+
+ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
+    // Walks the elements without recursion; `open` counts the indefinite elements not yet closed.
+    ByteArray result(1024);
+    unsigned int open = 1;
+    for (;;) {
+        const ByteArray next = in.readBlob(2);
+        if (next[0] == 0 && next[1] == 0) {  // checking index: the end of the data throws IndexOutOfRange
+            result += next;
+            if (--open == 0) return result;
+            continue;
+        }
+        in.pushBack(next);
+        if (isContextSpecific(in)) {
+            ByteArray identifier;
+            getTaggedValue(in, identifier);
+            result += identifier;
+        } else {
+            result += in.readBlob(1)[0];
+        }
+        const int length = getLength(in);
+        if (length < 0) {
+            if (depth + open >= failures::kMaxNesting)
+                throw CoderException(Exception::LIB_CODERS, failures::kTooDeep, failures::kBERReadTillDoubleZero,
+                                     "elements nest more than " + std::to_string(failures::kMaxNesting) +
+                                         " levels deep");
+            result += static_cast<unsigned char>(0x80);
+            ++open;
+        } else {
+            result += encodeLength(static_cast<unsigned int>(length));
+            result += readContents(in, static_cast<unsigned int>(length), failures::kBERReadTillDoubleZero);
+        }
+    }
+}
+
+void BERCoder::decode(InputStream& in, ASN1Object*& out) const {
+    Owned value = own(nullptr);
+    try {
+        const unsigned char octet = in.readBlob(1)[0];
+        Nesting nesting(*this, failures::kBERDecode);
+        auto make = [&value](int tag) {
+            value.reset(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(tag), 0));
+            return value.get();
+        };
+        ASN1Object* result = nullptr;
+        switch (octet) {
+            case 0x01: result = decodeBoolean(static_cast<ASN1Boolean*>(make(1)), in); break;
+            case 0x02: result = decodeInteger(static_cast<ASN1Integer*>(make(2)), in); break;
+            case 0x03:
+            case 0x23:
+                in.pushBack(octet);
+                result = decodeBitString(static_cast<ASN1BitString*>(make(3)), in);
+                break;
+            case 0x04:
+            case 0x24:
+                in.pushBack(octet);
+                result = decodeOctetString(static_cast<ASN1OctetString*>(make(4)), in);
+                break;
+            case 0x05: result = decodeNull(static_cast<ASN1Null*>(make(5)), in); break;
+            case 0x06: result = decodeObjectIdentifier(static_cast<ASN1ObjectIdentifier*>(make(6)), in); break;
+            case 0x0A: result = decodeEnumerated(static_cast<ASN1Enumerated*>(make(10)), in); break;
+            case 0x0C:
+            case 0x12:
+            case 0x13:
+            case 0x14:
+            case 0x16:
+            case 0x1A:
+            case 0x1C:
+            case 0x1E: result = decodeString(static_cast<ASN1String*>(make(octet)), in); break;
+            case 0x17:
+            case 0x18: result = decodeTime(static_cast<ASN1Time*>(make(octet)), in); break;
+            case 0x30:
+            case 0x31:
+                in.pushBack(octet);
+                value.reset(decodeStructured(in));
+                result = value.get();
+                break;
+            default: {
+                if (!(octet & 0x80))
+                    throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
+                                         String(failures::kBERDecodeIdentifier) +
+                                             ByteArray(octet).toPrintableString(16, false) + ")",
+                                         "");
+                in.pushBack(octet);
+                ByteArray encoding(1024);
+                const unsigned int tag = getTaggedValue(in, encoding);
+                const int length = getLength(in);
+                if (length < 0) {
+                    encoding += static_cast<unsigned char>(0x80);
+                    encoding += readTillDoubleZero(in, depth());
+                } else {
+                    encoding += encodeLength(static_cast<unsigned int>(length));
+                    encoding += readContents(in, static_cast<unsigned int>(length), failures::kBERDecode);
+                }
+                value.reset(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
+                value->setDERBytes(encoding);
+                result = value.get();
+            }
+        }
+        value.release();
+        out = result;
+    } catch (const IndexOutOfRange& e) {
+        throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kBERDecode,
+                             String(failures::kIndexOutOfRangeMessage) + e.toString());
+    }
+}
+
+ASN1Boolean* BERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const {
+    const ByteArray octets = in.readBlob(2);  // the length octet, not examined, and the contents octet
+    value->setValue(octets[1] != 0x00);
+    return value;
+}
+
+ASN1BitString* BERCoder::decodeBitString(ASN1BitString* value, InputStream& in) const {
+    const unsigned char identifier = in.readBlob(1)[0];
+    const int length = getLength(in);
+    if (length < 0 || (identifier & 0x20)) return decodeBitStringSegments(value, in, length);
+    if (length == 0)
+        throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
+                             "a bit string of length 0 has no unused-bits octet");
+    const unsigned char unused = in.readBlob(1)[0];
+    value->setValue(readContents(in, static_cast<unsigned int>(length) - 1, failures::kBERDecodeBitString), unused);
+    return value;
+}
+
+// Reads the segments of a constructed bit string, of indefinite (length -1) or definite length.
+// Every segment but the last has no unused bits; the last one's count becomes the value's.
+ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length) const {
+    const std::uint64_t start = in.getCount();
+    auto finished = [&]() {
+        if (length < 0) return atEndOfContents(in, failures::kBERDecodeBitString);
+        const std::uint64_t consumed = in.getCount() - start;
+        if (consumed >= static_cast<std::uint64_t>(length)) return true;
+        if (!in.hasData()) throw truncated(failures::kBERDecodeBitString, consumed, static_cast<unsigned>(length));
+        return false;
+    };
+    while (!finished()) {
+        if (in.readBlob(1)[0] != 0x03)
+            throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeBitString, "");
+        const int segmentLength = getLength(in);
+        if (segmentLength < 0)
+            throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment, failures::kBERDecodeBitString,
+                                 "");
+        if (segmentLength == 0)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
+                                 "a bit string segment of length 0 has no unused-bits octet");
+        const ByteArray contents =
+            readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeBitString);
+        Owned segment = own(ASN1Object::makeASN1Object(ASNTag::BIT_STRING, 0));
+        auto* bits = static_cast<ASN1BitString*>(segment.get());
+        bits->setValue(contents.right(1), contents[0]);
+        const unsigned int unused = contents[0];
+        append(value, std::move(segment));
+        value->setNumberOfInsignificantBits(unused);
+    }
+    return value;
+}
+
+ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
+    const unsigned char identifier = in.readBlob(1)[0];
+    const int length = getLength(in);
+    if (length < 0) {
+        while (!atEndOfContents(in, failures::kBERDecodeOctetString)) {
+            if (in.readBlob(1)[0] != 0x04)
+                throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeOctetString,
+                                     "");
+            const int segmentLength = getLength(in);
+            if (segmentLength < 0)
+                throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment,
+                                     failures::kBERDecodeOctetString, "");
+            Owned segment = own(ASN1Object::makeASN1Object(ASNTag::OCTET_STRING, 0));
+            static_cast<ASN1OctetString*>(segment.get())
+                ->setValue(readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeOctetString));
+            append(value, std::move(segment));
+        }
+    } else if (!(identifier & 0x20)) {
+        value->setValue(readContents(in, static_cast<unsigned int>(length), failures::kBERDecodeOctetString));
+    } else if (length == 0) {
+        value->setValue(ByteArray::emptyArray);
+    } else {
+        const std::uint64_t start = in.getCount();
+        while (in.getCount() - start < static_cast<std::uint64_t>(length)) {
+            if (!in.hasData())
+                throw truncated(failures::kBERDecodeOctetString, in.getCount() - start, static_cast<unsigned>(length));
+            ASN1Object* segment = nullptr;
+            decode(in, segment);
+            append(value, own(segment));
+        }
+    }
+    return value;
+}
+
+ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
+    const unsigned char identifier = in.readBlob(1)[0];
+    Owned structure = own(nullptr);
+    if (identifier == 0x30)
+        structure.reset(ASN1Object::makeASN1Object(ASNTag::SEQUENCE, 0));
+    else if (identifier == 0x31)
+        structure.reset(ASN1Object::makeASN1Object(ASNTag::SET, 0));
+    else
+        throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier, failures::kDecodeStructured, "");
+    auto* result = static_cast<ASNStructured*>(structure.get());
+    result->ignoreComponentRules(true);
+    const int length = getLength(in);
+    if (length < 0) {
+        while (!atEndOfContents(in, failures::kDecodeStructured)) {
+            ASN1Object* component = nullptr;
+            decode(in, component);
+            append(result, own(component));
+        }
+    } else {
+        const std::uint64_t start = in.getCount();
+        while (in.getCount() - start < static_cast<std::uint64_t>(length)) {
+            if (!in.hasData())
+                throw truncated(failures::kDecodeStructured, in.getCount() - start, static_cast<unsigned>(length));
+            ASN1Object* component = nullptr;
+            decode(in, component);
+            append(result, own(component));
+        }
+    }
+    structure.release();
+    return result;
+}
+
+}  // namespace Ostrel

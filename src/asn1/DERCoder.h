@@ -1,0 +1,105 @@
+#pragma once
+#include "zentrik/platform/asn1/ASN1.h"
+#include "zentrik/platform/utils/ByteArray.h"
+#include "zentrik/platform/utils/InputStream.h"
+#include "zentrik/platform/utils/OutputStream.h"
+#include "zentrik/platform/utils/SmartPointer.h"
+
+namespace Ostrel {
+
+using Velmora::ByteArray;
+using Velmora::InputStream;
+using Velmora::OutputStream;
+using Velmora::SmartPointer;
+
+// Writes ASN.1 values in the Distinguished Encoding Rules and reads them back.
+//
+// Callers use the static entry points; each builds a coder on the stack for the one call. Inside,
+// every coder operation reaches the others through the virtual table, so a BERCoder applies its
+// own rules at every level of nesting.
+class ZENTRIK_API DERCoder {
+public:
+    DERCoder() = default;
+    DERCoder(const DERCoder&) = default;
+    DERCoder& operator=(const DERCoder&) { return *this; }
+    virtual ~DERCoder();
+
+    static const ByteArray encode(const ASN1Object* value);
+    static const ByteArray encode(const ASN1Object& value) { return encode(&value); }
+    static void encode(const ASN1Object* value, OutputStream& out);
+    static void encode(const ASN1Object& value, OutputStream& out) { encode(&value, out); }
+    static const ByteArray encode(const ASNInterface& object);
+
+    static SmartPointer<ASN1Object> decode(const ByteArray& octets);
+    static SmartPointer<ASN1Object> decode(InputStream& in);
+    static void decode(ASNInterface& object, const ByteArray& octets);
+
+    static bool isValid(const ASN1Object* value);
+    static const ByteArray encodeLength(unsigned int length);
+    static const ByteArray encodeTagClassValue(unsigned int classBits, unsigned int tagNumber);
+    static unsigned int getLength(InputStream& in);
+    static bool isContextSpecific(InputStream& in);
+    static unsigned int getTaggedValue(InputStream& in, ByteArray& consumed);
+    static unsigned int getTaggedValue(InputStream& in);
+    static unsigned int peekAtTaggedValue(InputStream& in);
+
+    // The complete encoding of component `index` of the constructed element at the start of `octets`.
+    static const ByteArray getComponent(const ByteArray& octets, unsigned int index);
+
+protected:
+    virtual void encode(OutputStream& out, const ASN1Object* value) const;
+    virtual void decode(InputStream& in, ASN1Object*& value) const;
+    virtual void encodeStructured(const ASNStructured* value, OutputStream& out) const;
+    virtual void encodeBoolean(const ASN1Boolean* value, OutputStream& out) const;
+    virtual void encodeInteger(const ASN1Integer* value, OutputStream& out) const;
+    virtual void encodeBitString(const ASN1BitString* value, OutputStream& out) const;
+    virtual void encodeString(const ASN1String* value, OutputStream& out) const;
+    virtual void encodeOctetString(const ASN1OctetString* value, OutputStream& out) const;
+    virtual void encodeASN1Null(const ASN1Null* value, OutputStream& out) const;
+    virtual void encodeTime(const ASN1Time* value, OutputStream& out) const;
+    virtual void encodeEnumerated(const ASN1Enumerated* value, OutputStream& out) const;
+    virtual void encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) const;
+    virtual ByteArray encodeTag(const ASN1Object* value, unsigned int n) const;
+    virtual ASN1Boolean* decodeBoolean(ASN1Boolean* value, InputStream& in) const;
+    virtual ASN1Integer* decodeInteger(ASN1Integer* value, InputStream& in) const;
+    virtual ASN1BitString* decodeBitString(ASN1BitString* value, InputStream& in) const;
+    virtual ASN1OctetString* decodeOctetString(ASN1OctetString* value, InputStream& in) const;
+    virtual ASN1Null* decodeNull(ASN1Null* value, InputStream& in) const;
+    virtual ASN1Enumerated* decodeEnumerated(ASN1Enumerated* value, InputStream& in) const;
+    virtual ASN1String* decodeString(ASN1String* value, InputStream& in) const;
+    virtual ASN1Time* decodeTime(ASN1Time* value, InputStream& in) const;
+    virtual ASNStructured* decodeStructured(InputStream& in) const;
+    virtual ASN1ObjectIdentifier* decodeObjectIdentifier(ASN1ObjectIdentifier* value, InputStream& in) const;
+
+    // Shared by both coders.
+    void writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const;
+    // Reads `length` contents octets; failure 26 when the data ends first.
+    static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
+    // The universal identifier octet of a value: its tag value, with the constructed bit where it applies.
+    static unsigned char universalOctet(const ASN1Object* value, bool constructedStrings);
+    // Identifier octets for a value; with `constructedStrings` only BIT and OCTET STRINGs get the
+    // constructed bit from isConstructed(), the others keep what their tag value says.
+    static ByteArray tagOctets(const ASN1Object* value, unsigned int n, bool constructedStrings);
+    // Identifier octets for a value written in the primitive form whatever it holds.
+    static ByteArray primitiveTag(const ASN1Object* value, unsigned int n);
+
+    // Counts the levels of nesting of the current call; failure 25 past the limit.
+    class Nesting {
+    public:
+        Nesting(const DERCoder& coder, const char* operation);
+        ~Nesting() { --coder_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        const DERCoder& coder_;
+    };
+
+    unsigned int depth() const { return depth_; }
+
+private:
+    // The one piece of state: how deep the call in progress has nested. A coder lives for one call.
+    mutable unsigned int depth_ = 0;
+};
+
+}  // namespace Ostrel

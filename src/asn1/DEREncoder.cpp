@@ -1,0 +1,268 @@
+// The DER coder's encoding side: the dispatch on the value's kind and one writer per value family.
+#include <algorithm>
+#include <vector>
+
+#include "zentrik/asn1/DERCoder.h"
+#include "zentrik/foundation/CoderException.h"
+#include "zentrik/foundation/CoderFailures.h"
+#include "zentrik/platform/utils/UTF8String.h"
+
+namespace Ostrel {
+
+using Velmora::BigNumber;
+using Velmora::ByteArrayOutputStream;
+using Velmora::CoderException;
+using Velmora::Exception;
+using Velmora::IndexOutOfRange;
+using Velmora::IntArray;
+using Velmora::String;
+using Velmora::UTF8String;
+namespace failures = Velmora::failures;
+
+namespace {
+// Two's complement, big-endian, minimal: the contents of an INTEGER or ENUMERATED of this value.
+ByteArray minimalTwosComplement(long long value) {
+    unsigned char octets[8];
+    int count = 0;
+    do {
+        octets[7 - count++] = static_cast<unsigned char>(value & 0xFF);
+        value >>= 8;  // arithmetic: the sign is kept
+    } while (!((value == 0 && !(octets[8 - count] & 0x80)) || (value == -1 && (octets[8 - count] & 0x80))));
+    return ByteArray(octets + 8 - count, static_cast<std::size_t>(count));
+}
+
+void appendBase128(ByteArray& out, std::uint64_t value) {
+    unsigned char groups[10];
+    int count = 0;
+    do {
+        groups[count++] = static_cast<unsigned char>(value & 0x7F);
+        value >>= 7;
+    } while (value);
+    while (count-- > 0) out += static_cast<unsigned char>(groups[count] | (count ? 0x80 : 0));
+}
+}  // namespace
+
+unsigned char DERCoder::universalOctet(const ASN1Object* value, bool constructedStrings) {
+    unsigned char octet = static_cast<unsigned char>(value->getTagValue() & 0xFF);
+    if (value->isConstructed() && (!constructedStrings || octet == 0x03 || octet == 0x04)) octet |= 0x20;
+    return octet;
+}
+
+ByteArray DERCoder::tagOctets(const ASN1Object* value, unsigned int n, bool constructedStrings) {
+    switch (value->taggedContext()) {
+        case ASNTag::UNTAGGED:
+            return ByteArray(universalOctet(value, constructedStrings));
+        case ASNTag::EXPLICIT: {
+            ByteArray octets = encodeTagClassValue(0xA0, value->taggedValue());
+            octets += encodeLength(n + 1);
+            octets += universalOctet(value, constructedStrings);
+            return octets;
+        }
+        case ASNTag::IMPLICIT:
+            return encodeTagClassValue(value->isConstructed() ? 0xA0 : 0x80, value->taggedValue());
+        default:
+            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kEncodeTagged, "");
+    }
+}
+
+ByteArray DERCoder::encodeTag(const ASN1Object* value, unsigned int n) const { return tagOctets(value, n, false); }
+
+void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const {
+    const ByteArray length = encodeLength(static_cast<unsigned int>(contents.size()));
+    out << encodeTag(value, static_cast<unsigned int>(length.size() + contents.size())) << length << contents;
+}
+
+void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
+    try {
+        Nesting nesting(*this, failures::kDEREncodeStream);
+        if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
+        if (!isValid(value)) return;
+        if (value->isAny()) {
+            encode(out, asn1_const_cast<ASN1Any>(value)->getValue());
+            return;
+        }
+        if (value->isChoice()) {
+            const ASN1Object* chosen = asn1_const_cast<ASN1Choice>(value)->getValue();
+            if (value->taggedContext() == ASNTag::EXPLICIT) {
+                ByteArrayOutputStream inner;
+                encode(inner, chosen);
+                out << encodeTagClassValue(0xA0, value->taggedValue())
+                    << encodeLength(static_cast<unsigned int>(inner.size())) << inner.getByteArray();
+            } else {
+                encode(out, chosen);
+            }
+            return;
+        }
+        const ByteArray& der = value->getDERBytes();
+        if (!der.isEmpty()) {
+            out << der;
+            return;
+        }
+        switch (value->getTagValue()) {
+            case 1: encodeBoolean(asn1_const_cast<ASN1Boolean>(value), out); break;
+            case 2: encodeInteger(asn1_const_cast<ASN1Integer>(value), out); break;
+            case 3:
+            case 35: encodeBitString(asn1_const_cast<ASN1BitString>(value), out); break;
+            case 4:
+            case 36: encodeOctetString(asn1_const_cast<ASN1OctetString>(value), out); break;
+            case 5: encodeASN1Null(asn1_const_cast<ASN1Null>(value), out); break;
+            case 6: encodeOID(asn1_const_cast<ASN1ObjectIdentifier>(value), out); break;
+            case 7:
+                throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor, failures::kDEREncodeStream, "");
+            case 8: throw CoderException(Exception::LIB_CODERS, failures::kExternal, failures::kDEREncodeStream, "");
+            case 9: throw CoderException(Exception::LIB_CODERS, failures::kReal, failures::kDEREncodeStream, "");
+            case 10: encodeEnumerated(asn1_const_cast<ASN1Enumerated>(value), out); break;
+            case 12:
+            case 18:
+            case 19:
+            case 20:
+            case 22:
+            case 26:
+            case 28:
+            case 30: encodeString(asn1_const_cast<ASN1String>(value), out); break;
+            case 23:
+            case 24: encodeTime(asn1_const_cast<ASN1Time>(value), out); break;
+            case 48:
+            case 49: encodeStructured(asn1_const_cast<ASNStructured>(value), out); break;
+            default:
+                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream, "");
+        }
+    } catch (const IndexOutOfRange& e) {
+        throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream,
+                             String(failures::kIndexOutOfRangeMessage) + e.toString());
+    } catch (const Exception& e) {
+        throw CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e, "");
+    }
+}
+
+void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) const {
+    const unsigned int count = value->getNumberOfComponents();
+    ByteArray contents(1024);
+    ByteArrayOutputStream scratch;
+    if (value->getTagValue() == ASNTag::SET || value->getTagValue() == ASNTag::SORTED_STRUCTURE) {
+        std::vector<ByteArray> encodings;
+        encodings.reserve(count);
+        for (unsigned int i = 0; i < count; ++i) {
+            encode(scratch, value->getComponent(i));
+            encodings.push_back(scratch.takeByteArray());
+        }
+        std::sort(encodings.begin(), encodings.end());
+        for (const ByteArray& e : encodings) contents += e;
+    } else {
+        for (unsigned int i = 0; i < count; ++i) {
+            encode(scratch, value->getComponent(i));
+            contents += scratch.getByteArray();
+            scratch.reset();
+        }
+    }
+    writeElement(out, value, contents);
+}
+
+void DERCoder::encodeBoolean(const ASN1Boolean* value, OutputStream& out) const {
+    writeElement(out, value, ByteArray(static_cast<unsigned char>(value->getValue() ? 0xFF : 0x00)));
+}
+
+void DERCoder::encodeInteger(const ASN1Integer* value, OutputStream& out) const {
+    const BigNumber v = value->getValue();
+    const bool negative = v.isNegative();
+    const ByteArray octets = negative ? v.twosComplement().toByteArray(true) : v.toByteArray(true);
+    const bool topBit = (octets[0] & 0x80) != 0;
+    const bool signOctet = topBit != negative;
+    const unsigned int count = static_cast<unsigned int>(octets.size()) + (signOctet ? 1 : 0);
+    const ByteArray length = encodeLength(count);
+    out << encodeTag(value, static_cast<unsigned int>(length.size()) + count) << length;
+    if (signOctet) out << static_cast<char>(negative ? 0xFF : 0x00);
+    out << octets;
+}
+
+void DERCoder::encodeBitString(const ASN1BitString* value, OutputStream& out) const {
+    ByteArray contents(static_cast<unsigned char>(value->getNumberOfInsignificantBits() & 0xFF));
+    contents += value->getValue();
+    // A bit string held as segments is written whole, in the primitive form its contents have:
+    // a constructed identifier in front of primitive contents would make the element unreadable.
+    const ByteArray length = encodeLength(static_cast<unsigned int>(contents.size()));
+    const unsigned int n = static_cast<unsigned int>(length.size() + contents.size());
+    const ByteArray tag = value->isConstructed() ? primitiveTag(value, n) : encodeTag(value, n);
+    out << tag << length << contents;
+}
+
+ByteArray DERCoder::primitiveTag(const ASN1Object* value, unsigned int n) {
+    if (value->taggedContext() == ASNTag::IMPLICIT) return encodeTagClassValue(0x80, value->taggedValue());
+    ByteArray octets = tagOctets(value, n, true);
+    octets[static_cast<unsigned int>(octets.size() - 1)] &= static_cast<unsigned char>(~0x20);
+    return octets;
+}
+
+void DERCoder::encodeOctetString(const ASN1OctetString* value, OutputStream& out) const {
+    if (value->isStreamable()) {
+        try {
+            InputStream* stream = value->getInputStream();
+            ByteArray contents(1024);
+            ByteArray chunk(1024);
+            while (stream->hasData()) {
+                *stream >> chunk;
+                contents += chunk;
+            }
+            writeElement(out, value, contents);
+        } catch (const Exception& e) {
+            throw Exception(e);
+        }
+        return;
+    }
+    if (value->isConstructed() && value->getNumberOfComponents() != 0) {
+        ByteArrayOutputStream scratch;
+        std::vector<ByteArray> segments;
+        std::size_t total = 0;
+        for (unsigned int i = 0; i < value->getNumberOfComponents(); ++i) {
+            DERCoder::encode(scratch, value->getComponent(i));
+            total += scratch.size();
+            segments.push_back(scratch.takeByteArray());
+        }
+        const ByteArray length = encodeLength(static_cast<unsigned int>(total));
+        out << encodeTag(value, static_cast<unsigned int>(length.size() + total)) << length;
+        for (const ByteArray& s : segments) out << s;
+        return;
+    }
+    writeElement(out, value, value->getValue());
+}
+
+void DERCoder::encodeASN1Null(const ASN1Null* value, OutputStream& out) const {
+    out << encodeTag(value, 1) << static_cast<char>(0x00);
+}
+
+void DERCoder::encodeTime(const ASN1Time* value, OutputStream& out) const {
+    writeElement(out, value, value->getValue().toASCIIByteArray());
+}
+
+void DERCoder::encodeEnumerated(const ASN1Enumerated* value, OutputStream& out) const {
+    // Two's complement, big-endian, minimal, as for INTEGER, so that every int comes back as it was.
+    writeElement(out, value, minimalTwosComplement(value->getValue()));
+}
+
+void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) const {
+    const IntArray arcs = value->getValue();
+    const unsigned int count = value->getLength();
+    const bool valid = count >= 2 && arcs[0] >= 0 && arcs[0] <= 2 &&
+                       (arcs[0] == 2 ? arcs[1] >= 0 : (arcs[1] >= 0 && arcs[1] <= 39));
+    if (!valid) throw CoderException(Exception::LIB_CODERS, failures::kBadObjectIdentifier, failures::kEncodeOID, "");
+    ByteArray contents(static_cast<int>(count * 2));
+    // The first two arcs share one subidentifier, itself in base 128 (2.48 and above need two octets).
+    appendBase128(contents, 40ull * static_cast<unsigned>(arcs[0]) + static_cast<unsigned>(arcs[1]));
+    for (unsigned int i = 2; i < count; ++i) appendBase128(contents, static_cast<std::uint32_t>(arcs[i]));
+    writeElement(out, value, contents);
+}
+
+void DERCoder::encodeString(const ASN1String* value, OutputStream& out) const {
+    const String& text = value->getValue();
+    const int kind = value->getStringType();
+    ByteArray contents;
+    if (kind == 4 || kind == 7)
+        contents = text.toUCS2ByteArray();
+    else if (kind == 6)
+        contents = UTF8String(text).getBytes();
+    else
+        contents = text.toASCIIByteArray();
+    writeElement(out, value, contents);
+}
+
+}  // namespace Ostrel
