@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,21 +14,23 @@ namespace Velmora {
 // An integer of any size: a sign and a magnitude.
 class ZENTRIK_API BigNumber {
 public:
-    BigNumber() = default;                         // zero
-    BigNumber(std::int64_t value);                 // NOLINT: a plain number converts implicitly
+    BigNumber() = default;          // zero
+    BigNumber(std::int64_t value);  // NOLINT: a plain number converts implicitly
     // From octets, least significant first; `negative` gives the number the minus sign.
     BigNumber(const ByteArray& littleEndianMagnitude, bool negative);
     static BigNumber fromBigEndian(const ByteArray& magnitude, bool negative = false);
-    static BigNumber fromDecimal(std::string_view text);       // optional '-'; UtilsException on bad text
-    static BigNumber fromHexadecimal(std::string_view text);   // optional '-'; UtilsException on bad text
+    static BigNumber fromDecimal(std::string_view text);      // optional '-'; UtilsException on bad text
+    static BigNumber fromHexadecimal(std::string_view text);  // optional '-'; UtilsException on bad text
 
     // The magnitude's octets: big-endian with `bigEndian`, else least significant first. No leading
-    // zero octets; zero gives the single octet 00.
+    // zero octets (but see twosComplement); zero gives the single octet 00.
     const ByteArray toByteArray(bool bigEndian) const;
     // For a negative number: 2^(8k) - |n| as a non-negative number, k the octet count of |n|
-    // (-1 -> FF, -128 -> 80, -129 -> FF7F, -65281 -> 00FF). For a non-negative number of k octets
-    // whose top bit is set: n - 2^(8k), the value those octets have in two's complement
-    // (255 -> -1, 128 -> -128); otherwise the number itself.
+    // (-1 -> FF, -128 -> 80, -129 -> 7F, -65281 -> 00FF); toByteArray gives that result in exactly k
+    // octets, leading zero octets kept. For a non-negative number of k octets whose top bit is set:
+    // n - 2^(8k), the value those octets have in two's complement (255 -> -1, 128 -> -128);
+    // otherwise the number itself. A number built from octets counts as many octets as it was
+    // given (the octets FF FF give -1, the octets 00 FF stay 255).
     BigNumber twosComplement() const;
 
     bool isNegative() const { return negative_; }
@@ -38,13 +42,18 @@ public:
     std::size_t byteLength() const;     // octets of the magnitude (0 for zero)
 
     BigNumber operator-() const;
-    bool operator==(const BigNumber& other) const = default;
+    bool operator==(const BigNumber& other) const;  // the values; widths do not count
     bool operator<(const BigNumber& other) const;
 
 private:
     void trim();
     std::vector<std::uint32_t> magnitude_;  // least significant word first; empty for zero
     bool negative_ = false;
+    // The octet width of the two's-complement form the number belongs to: the octet count given to
+    // the octet constructors (twosComplement reads the number as that many octets), or k for the
+    // result of twosComplement of a negative number. 0: the minimal width.
+    std::size_t width_ = 0;
+    bool keepsWidth_ = false;  // toByteArray writes width_ octets (only twosComplement's k-octet form)
 };
 
 ZENTRIK_API std::ostream& operator<<(std::ostream& out, const BigNumber& n);  // decimal
