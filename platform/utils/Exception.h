@@ -46,7 +46,10 @@ private:
     mutable std::string what_;
 };
 
-// Failures of the utility library itself.
+// Failures of the utility library itself. Numbers: 1 bad regular expression; 2 no match left or no
+// such group; 3 bad hexadecimal text; 4 no more data to read; 5 a stream that cannot step back;
+// 6 bad decimal or hexadecimal number; 7 a number too large for 64 bits; 8 a file that cannot be
+// opened; 9 a failed read; 10 a failed write or close; 31 an operation a stream does not offer.
 class ZENTRIK_API UtilsException : public Exception {
 public:
     UtilsException(unsigned int number, const String& operation, const String& message);
