@@ -1,0 +1,31 @@
+#pragma once
+#include "zentrik/platform/asn1/ASN1Object.h"
+
+namespace Ostrel {
+
+// BOOLEAN (tag 1).
+class ZENTRIK_API ASN1Boolean : public ASN1Object {
+  public:
+    static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::BOOLEAN;
+    std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::BOOLEAN; }
+
+    ASN1Boolean() noexcept : ASN1Object(ASNTag::BOOLEAN) {}  // unset
+    explicit ASN1Boolean(bool value) noexcept : ASN1Object(ASNTag::BOOLEAN), value_(value) { markSet(); }
+    ~ASN1Boolean() override;
+
+    bool getValue() const noexcept { return value_; }
+    void setValue(bool value) noexcept {
+        value_ = value;
+        valueChanged();
+    }
+
+    ASN1Object* clone() const override;
+    bool equals(const ASN1Object& other) const override;
+    Velmora::String toString() const override;
+
+  private:
+    bool value_ = false;
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,31 @@
+#pragma once
+#include "zentrik/platform/asn1/ASN1Object.h"
+
+namespace Ostrel {
+
+// ENUMERATED (tag 10), held as an int.
+class ZENTRIK_API ASN1Enumerated : public ASN1Object {
+  public:
+    static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::ENUMERATED;
+    std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::ENUMERATED; }
+
+    ASN1Enumerated() noexcept : ASN1Object(ASNTag::ENUMERATED) {}  // unset
+    explicit ASN1Enumerated(int value) noexcept : ASN1Object(ASNTag::ENUMERATED), value_(value) { markSet(); }
+    ~ASN1Enumerated() override;
+
+    int getValue() const noexcept { return value_; }
+    void setValue(int value) noexcept {
+        value_ = value;
+        valueChanged();
+    }
+
+    ASN1Object* clone() const override;
+    bool equals(const ASN1Object& other) const override;
+    Velmora::String toString() const override;  // decimal
+
+  private:
+    int value_ = 0;
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,94 @@
+#pragma once
+#include "zentrik/platform/asn1/ASN1Object.h"
+
+namespace Ostrel {
+
+// Base of the character string types: the text, and for the UCS-2 and UTF-8 kinds the octets it was
+// decoded from.
+//
+// getStringType() tells the coders which octet form the text takes: UCS2 (BMPString) and UNIVERSAL
+// (UniversalString) are written and read as two octets per character, UTF8 (UTF8String) as UTF-8, and
+// ASCII (every other type) as one octet per character.
+class ZENTRIK_API ASN1String : public ASN1Object {
+  public:
+    static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::STRING;
+    std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    static constexpr int ASCII = 0;
+    static constexpr int UCS2 = 4;
+    static constexpr int UTF8 = 6;
+    static constexpr int UNIVERSAL = 7;
+
+    static constexpr bool acceptsTag(int tag) noexcept {
+        return tag == ASNTag::UTF8_STRING || tag == ASNTag::NUMERIC_STRING ||
+               tag == ASNTag::PRINTABLE_STRING || tag == ASNTag::TELETEX_STRING ||
+               tag == ASNTag::IA5_STRING || tag == ASNTag::VISIBLE_STRING ||
+               tag == ASNTag::UNIVERSAL_STRING || tag == ASNTag::BMP_STRING;
+    }
+
+    ~ASN1String() override;
+
+    const Velmora::String& getValue() const noexcept { return value_; }
+    // Sets the text; the encoded octets kept from decoding are dropped.
+    void setValue(const Velmora::String& value);
+    void setValue(Velmora::String&& value) noexcept;
+    // The octets the text was decoded from (empty when not recorded).
+    const Velmora::ByteArray& getEncodedValue() const noexcept { return encoded_; }
+    void setEncodedValue(const Velmora::ByteArray& encoded) { encoded_ = encoded; }
+    void setEncodedValue(Velmora::ByteArray&& encoded) noexcept { encoded_ = std::move(encoded); }
+
+    // The octet form of the text: ASCII, UCS2, UTF8 or UNIVERSAL.
+    virtual int getStringType() const noexcept = 0;
+
+    bool equals(const ASN1Object& other) const override;  // compares the text, not the encoded octets
+    Velmora::String toString() const override;
+
+  protected:
+    explicit ASN1String(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}
+    ASN1String(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), value_(value) {
+        markSet();
+    }
+    ASN1String(const ASN1String&) = default;
+    ASN1String& operator=(const ASN1String&) = default;
+
+  private:
+    Velmora::String value_;
+    Velmora::ByteArray encoded_;
+};
+
+// Declares a concrete string type: its tag, kind, constructors and clone.
+#define ZENTRIK_ASN1_STRING_CLASS(Name, Tag, Kind, Bit)                               \
+    class ZENTRIK_API Name : public ASN1String {                                      \
+      public:                                                                         \
+        static constexpr std::uint32_t CLASS_BITS = ASN1String::CLASS_BITS | (Bit);   \
+        std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; } \
+        static constexpr bool acceptsTag(int tag) noexcept { return tag == (Tag); }   \
+        Name() noexcept : ASN1String(Tag) {}                                          \
+        explicit Name(const Velmora::String& value) : ASN1String(Tag, value) {}       \
+        explicit Name(const char* value) : ASN1String(Tag, Velmora::String(value)) {} \
+        Name(const Name&) = default;                                                  \
+        Name& operator=(const Name&) = default;                                       \
+        ~Name() override;                                                             \
+        int getStringType() const noexcept override { return (Kind); }                \
+        ASN1Object* clone() const override;                                           \
+    }
+
+ZENTRIK_ASN1_STRING_CLASS(ASN1UTF8String, ASNTag::UTF8_STRING, ASN1String::UTF8,
+                          ASN1ClassBit::UTF8_STRING);  // 12
+ZENTRIK_ASN1_STRING_CLASS(ASN1NumericString, ASNTag::NUMERIC_STRING, ASN1String::ASCII,
+                          ASN1ClassBit::NUMERIC_STRING);  // 18
+ZENTRIK_ASN1_STRING_CLASS(ASN1PrintableString, ASNTag::PRINTABLE_STRING, ASN1String::ASCII,
+                          ASN1ClassBit::PRINTABLE_STRING);  // 19
+ZENTRIK_ASN1_STRING_CLASS(ASN1TeletexString, ASNTag::TELETEX_STRING, ASN1String::ASCII,
+                          ASN1ClassBit::TELETEX_STRING);  // 20
+ZENTRIK_ASN1_STRING_CLASS(ASN1IA5String, ASNTag::IA5_STRING, ASN1String::ASCII,
+                          ASN1ClassBit::IA5_STRING);  // 22
+ZENTRIK_ASN1_STRING_CLASS(ASN1VisibleString, ASNTag::VISIBLE_STRING, ASN1String::ASCII,
+                          ASN1ClassBit::VISIBLE_STRING);  // 26
+ZENTRIK_ASN1_STRING_CLASS(ASN1UniversalString, ASNTag::UNIVERSAL_STRING, ASN1String::UNIVERSAL,
+                          ASN1ClassBit::UNIVERSAL_STRING);  // 28
+ZENTRIK_ASN1_STRING_CLASS(ASN1BMPString, ASNTag::BMP_STRING, ASN1String::UCS2,
+                          ASN1ClassBit::BMP_STRING);  // 30
+
+#undef ZENTRIK_ASN1_STRING_CLASS
+
+}  // namespace Ostrel

@@ -1,0 +1,27 @@
+#include "zentrik/platform/asn1/ASN1Time.h"
+
+namespace Ostrel {
+
+ASN1Time::~ASN1Time() = default;
+ASN1UTCTime::~ASN1UTCTime() = default;
+ASN1GeneralizedTime::~ASN1GeneralizedTime() = default;
+
+bool ASN1Time::equals(const ASN1Object& other) const {
+    const auto* that = dynamic_cast<const ASN1Time*>(&other);
+    return that != nullptr && sameFrame(other) && (isNull() || value_ == that->value_);
+}
+
+Velmora::String ASN1Time::toString() const {
+    if (isNull()) return ASN1Object::toString();
+    return value_;
+}
+
+ASN1Object* ASN1UTCTime::clone() const {
+    return new ASN1UTCTime(*this);
+}
+
+ASN1Object* ASN1GeneralizedTime::clone() const {
+    return new ASN1GeneralizedTime(*this);
+}
+
+}  // namespace Ostrel

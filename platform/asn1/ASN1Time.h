@@ -1,0 +1,74 @@
+#pragma once
+#include "zentrik/platform/asn1/ASN1Object.h"
+
+namespace Ostrel {
+
+// Base of the time types: the time as the text that is encoded ("991231235959Z"). The text is kept
+// as given; its syntax is not checked.
+class ZENTRIK_API ASN1Time : public ASN1Object {
+  public:
+    static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::TIME;
+    std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    static constexpr bool acceptsTag(int tag) noexcept {
+        return tag == ASNTag::UTC_TIME || tag == ASNTag::GENERALIZED_TIME;
+    }
+
+    ~ASN1Time() override;
+
+    const Velmora::String& getValue() const noexcept { return value_; }
+    void setValue(const Velmora::String& value) {
+        value_ = value;
+        valueChanged();
+    }
+    void setValue(Velmora::String&& value) noexcept {
+        value_ = std::move(value);
+        valueChanged();
+    }
+
+    bool equals(const ASN1Object& other) const override;
+    Velmora::String toString() const override;
+
+  protected:
+    explicit ASN1Time(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}
+    ASN1Time(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), value_(value) {
+        markSet();
+    }
+    ASN1Time(const ASN1Time&) = default;
+    ASN1Time& operator=(const ASN1Time&) = default;
+
+  private:
+    Velmora::String value_;
+};
+
+// UTCTime (tag 23).
+class ZENTRIK_API ASN1UTCTime : public ASN1Time {
+  public:
+    static constexpr std::uint32_t CLASS_BITS = ASN1Time::CLASS_BITS | ASN1ClassBit::UTC_TIME;
+    std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    ASN1UTCTime() noexcept : ASN1Time(ASNTag::UTC_TIME) {}  // unset
+    explicit ASN1UTCTime(const Velmora::String& value) : ASN1Time(ASNTag::UTC_TIME, value) {}
+    explicit ASN1UTCTime(const char* value) : ASN1Time(ASNTag::UTC_TIME, Velmora::String(value)) {}
+    ASN1UTCTime(const ASN1UTCTime&) = default;
+    ASN1UTCTime& operator=(const ASN1UTCTime&) = default;
+    ~ASN1UTCTime() override;
+
+    ASN1Object* clone() const override;
+};
+
+// GeneralizedTime (tag 24).
+class ZENTRIK_API ASN1GeneralizedTime : public ASN1Time {
+  public:
+    static constexpr std::uint32_t CLASS_BITS = ASN1Time::CLASS_BITS | ASN1ClassBit::GENERALIZED_TIME;
+    std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    ASN1GeneralizedTime() noexcept : ASN1Time(ASNTag::GENERALIZED_TIME) {}  // unset
+    explicit ASN1GeneralizedTime(const Velmora::String& value) : ASN1Time(ASNTag::GENERALIZED_TIME, value) {}
+    explicit ASN1GeneralizedTime(const char* value)
+        : ASN1Time(ASNTag::GENERALIZED_TIME, Velmora::String(value)) {}
+    ASN1GeneralizedTime(const ASN1GeneralizedTime&) = default;
+    ASN1GeneralizedTime& operator=(const ASN1GeneralizedTime&) = default;
+    ~ASN1GeneralizedTime() override;
+
+    ASN1Object* clone() const override;
+};
+
+}  // namespace Ostrel
