@@ -172,6 +172,12 @@ unsigned int DERCoder::peekAtTaggedValue(InputStream& in) {
     return number;
 }
 
+unsigned char DERCoder::nextOctet(InputStream& in) {
+    const int octet = in.readOctet();
+    if (octet < 0) throw Velmora::IndexOutOfRange(0, 0);
+    return static_cast<unsigned char>(octet);
+}
+
 ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const char* operation) {
     ByteArray contents = in.readBlob(static_cast<std::size_t>(length));
     if (contents.size() < length)

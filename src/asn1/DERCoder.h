@@ -73,6 +73,8 @@ protected:
 
     // Shared by both coders.
     void writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const;
+    // Reads one octet; IndexOutOfRange when there is none, as the checking index of a short read gives.
+    static unsigned char nextOctet(InputStream& in);
     // Reads `length` contents octets; failure 26 when the data ends first.
     static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
     // The universal identifier octet of a value: its tag value, with the constructed bit where it applies.

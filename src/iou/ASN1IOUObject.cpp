@@ -1,0 +1,262 @@
+// The IOU object core: reading and writing one element a piece at a time.
+#include "zentrik/iou/ASN1IOUObject.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "zentrik/asn1/BERCoder.h"
+#include "zentrik/foundation/CoderException.h"
+#include "zentrik/foundation/CoderFailures.h"
+#include "zentrik/iou/ASN1IOUExplicitObject.h"
+#include "zentrik/iou/ASN1IOUImplicitObject.h"
+
+namespace Ostrel {
+
+using Velmora::CoderException;
+using Velmora::Exception;
+using Velmora::IndexOutOfRange;
+namespace failures = Velmora::failures;
+
+namespace {
+constexpr const char* kWritingConstructor = "ASN1IOUObject::ASN1IOUObject(OutputStream&, ASNTag::ASN1_TAG)";
+constexpr const char* kGetValue = "ASN1IOUObject::getValue()";
+constexpr const char* kGetData = "ASN1IOUObject::getData()";
+constexpr const char* kEndIOU = "ASN1IOUObject::endIOU()";
+
+constexpr unsigned int kOctetString = 4;
+constexpr unsigned int kBitString = 3;
+
+CoderException truncated(const char* operation, const std::string& message) {
+    return CoderException(Exception::LIB_CODERS, failures::kTruncated, operation, message);
+}
+}  // namespace
+
+ASN1IOUObject::ASN1IOUObject() = default;
+
+ASN1IOUObject::ASN1IOUObject(InputStream& in) {
+    const ByteArray first = in.readBlob(1);
+    if (first.isEmpty())
+        throw CoderException(Exception::LIB_CODERS, failures::kIOUNoData, failures::kIOUCtor, "");
+    const unsigned char octet = first[0];
+    if (octet & 0x80)
+        throw CoderException(Exception::LIB_CODERS, failures::kIOUUntagged, failures::kIOUCtor, "");
+    if ((octet & 0x1F) == 0x1F) tagNumber = readLongTagNumber(in, failures::kIOUCtor);
+    identifier = octet;
+    universalType = (octet & 0xC0) == 0;
+    length = readLength(in, failures::kIOUCtor);
+    indefinite = length < 0;
+    contentsStart = in.getCount();
+    inputStream = &in;
+    // A primitive element is decoded at once, so it is finished when it is handed out.
+    if (!(octet & 0x20)) ASN1IOUObject::getValue();
+}
+
+ASN1IOUObject::ASN1IOUObject(OutputStream& out, ASNTag::ASN1_TAG tag) {
+    const unsigned char octet = writableTag(tag, kWritingConstructor);
+    out << static_cast<char>(octet | 0x20) << static_cast<char>(0x80);
+    identifier = octet;
+    indefinite = true;
+    outputStream = &out;
+}
+
+ASN1IOUObject::~ASN1IOUObject() {
+    if (!ended) {
+        try {
+            ASN1IOUObject::endIOU();
+        } catch (...) {
+            // A destructor must not throw; the element stays unfinished.
+        }
+        ended = true;
+    }
+}
+
+int ASN1IOUObject::readLength(InputStream& in, const char* operation) {
+    // The first length octet is looked at here: a header that stops before it is a truncation.
+    const int first = in.readOctet();
+    if (first < 0) throw truncated(operation, "the data ends before the length octets");
+    in.pushBack(static_cast<unsigned char>(first));
+    try {
+        return BERCoder::getLength(in);
+    } catch (const IndexOutOfRange&) {
+        throw truncated(operation, "the data ends inside the length octets");
+    }
+}
+
+unsigned int ASN1IOUObject::readLongTagNumber(InputStream& in, const char* operation) {
+    // Five groups of seven bits hold any 32-bit number; more (or padding) is refused, not read on.
+    std::uint64_t number = 0;
+    for (int groups = 0;; ++groups) {
+        if (groups == 5)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
+                                 "the tag number takes more than five octets");
+        const int group = in.readOctet();
+        if (group < 0) throw truncated(operation, "the data ends inside the identifier octets");
+        number = (number << 7) | static_cast<unsigned int>(group & 0x7F);
+        if (number > 0xFFFFFFFFu)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
+                                 "the tag number does not fit in 32 bits");
+        if (!(group & 0x80)) return static_cast<unsigned int>(number);
+    }
+}
+
+ByteArray ASN1IOUObject::identifierOctets() const {
+    if ((identifier & 0x1F) == 0x1F) return DERCoder::encodeTagClassValue(identifier & 0xE0, tagNumber);
+    return DERCoder::encodeTagClassValue(identifier, 0);
+}
+
+ByteArray ASN1IOUObject::lengthOctets() const {
+    if (length < 0) return ByteArray(static_cast<unsigned char>(0x80));
+    return DERCoder::encodeLength(static_cast<unsigned int>(length));
+}
+
+bool ASN1IOUObject::zerosFollow(unsigned int count, const char* operation) const {
+    const ByteArray next = inputStream->readBlob(count);
+    inputStream->pushBack(next);
+    if (next.size() < count)
+        throw CoderException(Exception::LIB_CODERS, failures::kIOUNoData, operation,
+                             "the data ends before the end-of-contents octets");
+    return std::all_of(next.begin(), next.end(), [](unsigned char octet) { return octet == 0; });
+}
+
+void ASN1IOUObject::consumeEndOfContents(unsigned int count, const char* operation) const {
+    if (count == 0) return;
+    contentsTouched = true;
+    if (inputStream->skip(count) < count)
+        throw truncated(operation, "the data ends before the end-of-contents octets");
+}
+
+unsigned char ASN1IOUObject::writableTag(ASNTag::ASN1_TAG tag, const char* operation) {
+    const int octet = static_cast<int>(tag);
+    if (octet < 0 || octet > 0xFF || (octet & 0x1F) == 0x1F)
+        throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
+                             "the tag " + std::to_string(octet) + " does not fit one identifier octet");
+    return static_cast<unsigned char>(octet);
+}
+
+void ASN1IOUObject::checkContentsUntouched() const {
+    if (contentsTouched)
+        throw CoderException(Exception::LIB_CODERS, failures::kIOUNoData, kGetValue,
+                             "the contents were already read a piece at a time");
+}
+
+bool ASN1IOUObject::foundIndefinateLengthTerminator() const {
+    return zerosFollow(2, failures::kIOUTerminator);
+}
+
+ASN1Object* ASN1IOUObject::getValue() {
+    if (!inputStream) return nullptr;
+    if (value) return value.get();
+    checkContentsUntouched();
+    inputStream->pushBack(identifierOctets() + lengthOctets());
+    value = BERCoder::decode(*inputStream);
+    complete = true;
+    return value.get();
+}
+
+bool ASN1IOUObject::componentsRemain() {
+    if (!isConstructed() || !inputStream || ended || complete) return false;
+    if (length < 0) return !foundIndefinateLengthTerminator();
+    return consumed() < static_cast<std::uint64_t>(length);
+}
+
+bool ASN1IOUObject::hasNextComponent() {
+    return componentsRemain();
+}
+
+template <typename Component, typename... Arguments>
+SmartPointer<ASN1IOUObject> ASN1IOUObject::nextComponent(Arguments... arguments) {
+    if (!isConstructed() || !inputStream || ended || complete) return {};
+    if (length < 0) {
+        if (foundIndefinateLengthTerminator()) {
+            endIOU();
+            return {};
+        }
+    } else if (consumed() >= static_cast<std::uint64_t>(length)) {
+        return {};
+    }
+    contentsTouched = true;
+    auto component = std::make_unique<Component>(*inputStream, arguments...);
+    SmartPointer<ASN1IOUObject> handle(component.get());
+    component.release();
+    return handle;
+}
+
+SmartPointer<ASN1IOUObject> ASN1IOUObject::getNextComponent() {
+    return nextComponent<ASN1IOUObject>();
+}
+
+SmartPointer<ASN1IOUObject> ASN1IOUObject::getNextImplicitComponent(ASNTag::ASN1_TAG tag) {
+    return nextComponent<ASN1IOUImplicitObject>(tag);
+}
+
+SmartPointer<ASN1IOUObject> ASN1IOUObject::getNextExplicitComponent() {
+    return nextComponent<ASN1IOUExplicitObject>();
+}
+
+bool ASN1IOUObject::hasData() const {
+    const unsigned int kind = identifier & 0x1F;
+    if ((kind != kOctetString && kind != kBitString) || !inputStream || ended) return false;
+    if (complete) return !dataTaken;
+    if (length < 0) {
+        if (foundIndefinateLengthTerminator()) {
+            endIOU();
+            return false;
+        }
+        return true;
+    }
+    if (consumed() < static_cast<std::uint64_t>(length)) return true;
+    return !dataTaken;
+}
+
+bool ASN1IOUObject::deliversInPieces() const {
+    return !complete && universalType && !isConstructed() && (identifier & 0x1F) == kOctetString &&
+           length > static_cast<std::int32_t>(kLargestPiece);
+}
+
+ByteArray ASN1IOUObject::nextPiece() {
+    const std::uint64_t done = consumed();
+    if (done >= static_cast<std::uint64_t>(length)) return ByteArray::emptyArray;
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, kLargestPiece));
+    contentsTouched = true;
+    ByteArray piece = inputStream->readBlob(count);
+    if (piece.size() < count)
+        throw truncated(kGetData, "the contents end after " + std::to_string(done + piece.size()) + " of " +
+                                      std::to_string(length) + " octets");
+    return piece;
+}
+
+const ByteArray ASN1IOUObject::getData() {
+    dataTaken = true;
+    const unsigned int kind = identifier & 0x1F;
+    if ((kind != kOctetString && kind != kBitString) || !inputStream || ended) return ByteArray::emptyArray;
+    if (kind == kOctetString) {
+        if (!complete && isConstructed()) {
+            SmartPointer<ASN1IOUObject> segment = getNextComponent();
+            if (!segment) return ByteArray::emptyArray;
+            return asn1_const_cast<ASN1OctetString>(segment->getValue())->getValue();
+        }
+        if (deliversInPieces()) return nextPiece();
+        return asn1_const_cast<ASN1OctetString>(getValue())->getValue();
+    }
+    const ASN1BitString* bits = asn1_const_cast<ASN1BitString>(getValue());
+    numberOfInsignificantBits = bits->getNumberOfInsignificantBits();
+    return bits->getValue();
+}
+
+void ASN1IOUObject::addComponent(const ASN1Object& component) {
+    if (ended || !outputStream) return;
+    BERCoder::encode(component, *outputStream);
+}
+
+void ASN1IOUObject::endIOU() const {
+    if (ended) return;
+    if (outputStream) {
+        *outputStream << static_cast<char>(0x00) << static_cast<char>(0x00);
+    } else if (inputStream && length < 0 && !complete) {
+        consumeEndOfContents(2, kEndIOU);
+    }
+    ended = true;
+}
+
+}  // namespace Ostrel

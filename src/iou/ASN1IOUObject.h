@@ -1,0 +1,139 @@
+#pragma once
+#include <cstdint>
+
+#include "zentrik/platform/asn1/ASN1.h"
+#include "zentrik/platform/utils/ByteArray.h"
+#include "zentrik/platform/utils/Export.h"
+#include "zentrik/platform/utils/InputStream.h"
+#include "zentrik/platform/utils/OutputStream.h"
+#include "zentrik/platform/utils/SmartPointer.h"
+
+namespace Ostrel {
+
+using Velmora::ByteArray;
+using Velmora::InputStream;
+using Velmora::OutputStream;
+using Velmora::SmartPointer;
+
+// One ASN.1 element on a stream whose header is handled at once and whose contents come later, a
+// piece at a time: an IOU for its contents.
+//
+// A reading object consumes the identifier and length octets when it is made; the caller then takes
+// the contents as further IOU objects (one per component), as the segments of an OCTET STRING
+// (hasData / getData), or whole as a decoded value (getValue). A writing object writes a constructed
+// header of indefinite length, then whole components, and endIOU closes it with end-of-contents.
+//
+// Objects on one stream share nothing but the stream position: the caller works in stream order and
+// finishes (reads to its end, ends or releases) a component before the parent's next operation.
+// Streams belong to the caller and must outlive every object built on them.
+class ZENTRIK_API ASN1IOUObject {
+  public:
+    // A primitive OCTET STRING longer than this behind an explicit or implicit tag is delivered by
+    // getData in pieces of at most this many octets, straight from the stream.
+    static constexpr unsigned int kLargestPiece = 64 * 1024;
+
+    // Reading object: consumes the header, and a primitive element whole (it is decoded at once).
+    explicit ASN1IOUObject(InputStream& in);
+    // Writing object: writes `tag | 0x20` and 0x80, a constructed header of indefinite length.
+    ASN1IOUObject(OutputStream& out, ASNTag::ASN1_TAG tag);
+    ASN1IOUObject(const ASN1IOUObject&) = delete;
+    ASN1IOUObject& operator=(const ASN1IOUObject&) = delete;
+    // Finishes an unfinished element as endIOU does; failures while doing so are dropped.
+    virtual ~ASN1IOUObject();
+
+    // The whole element, decoded once (through its end-of-contents for the indefinite form); null on a
+    // writing object. Owned by this object.
+    virtual ASN1Object* getValue();
+
+    // The next component, or an empty handle when none follows (at the indefinite end this consumes
+    // the end-of-contents octets and ends the element).
+    SmartPointer<ASN1IOUObject> getNextComponent();
+    SmartPointer<ASN1IOUObject> getNextImplicitComponent(ASNTag::ASN1_TAG tag);
+    SmartPointer<ASN1IOUObject> getNextExplicitComponent();
+    // Whether a component follows; consumes nothing.
+    bool hasNextComponent();
+
+    bool isConstructed() const { return (identifier & 0x20) != 0; }
+    // Whether getData has a piece of an OCTET STRING or BIT STRING to deliver.
+    bool hasData() const;
+    // The next segment of a constructed OCTET STRING, the next piece of a long primitive one, the
+    // whole of a short one, or a whole BIT STRING.
+    const ByteArray getData();
+    unsigned int getNumberOfInsignificantBits() const { return numberOfInsignificantBits; }
+
+    // Writes one whole component in BER; does nothing on a reading object or an ended element.
+    void addComponent(const ASN1Object& component);
+    // Finishes the element: writes or consumes its end-of-contents octets as far as they are still due.
+    virtual void endIOU() const;
+    // Gives the element up without writing or reading anything more: a writer that failed leaves its
+    // element visibly unterminated instead of closing it.
+    void abandonIOU() const { ended = true; }
+
+    // The identifier octet as read (class, constructed bit, tag number bits); for an explicit object
+    // the inner element's, for an implicit one the class bits ORed with the universal tag.
+    unsigned int getIdentifier() const { return identifier; }
+    // The tag number of the identifier, also when it is written in the high-tag-number form.
+    unsigned int getTagNumber() const { return (identifier & 0x1F) == 0x1F ? tagNumber : identifier & 0x1F; }
+    // The context tag number of an explicit or implicit object; 0 for a plain one.
+    unsigned int getTaggedValue() const { return taggedValue; }
+    // The contents length; -1 for the indefinite form.
+    int getLength() const { return length; }
+    bool isIndefinite() const { return indefinite; }
+    bool isEnded() const { return ended; }
+
+  protected:
+    ASN1IOUObject();
+
+    // Whether the end-of-contents octets come next; looks without consuming.
+    virtual bool foundIndefinateLengthTerminator() const;
+
+    // Header reading shared by the three readers. Truncated length or tag-number octets are failure 26.
+    static int readLength(InputStream& in, const char* operation);
+    // The tag number of a high-tag-number identifier, whose first octet was read already.
+    static unsigned int readLongTagNumber(InputStream& in, const char* operation);
+    // The identifier octets of a universal or application element as read, rebuilt.
+    ByteArray identifierOctets() const;
+    // The length octets of the element's contents, rebuilt: 0x80 or the definite length in minimal form.
+    ByteArray lengthOctets() const;
+    // Whether `count` zero octets come next; failure 24 with `operation` when fewer octets are left.
+    bool zerosFollow(unsigned int count, const char* operation) const;
+    // Consumes `count` end-of-contents octets; failure 26 with `operation` when the data ends first.
+    void consumeEndOfContents(unsigned int count, const char* operation) const;
+    // Refuses a tag that does not fit one identifier octet (failure 27).
+    static unsigned char writableTag(ASNTag::ASN1_TAG tag, const char* operation);
+    // getValue must find the contents untouched; failure 24 otherwise.
+    void checkContentsUntouched() const;
+    // Octets of the contents consumed so far (the definite form's position).
+    std::uint64_t consumed() const { return inputStream->getCount() - contentsStart; }
+
+    InputStream* inputStream = nullptr;
+    OutputStream* outputStream = nullptr;
+    SmartPointer<ASN1Object> value;
+    std::uint32_t identifier = 0;
+    std::uint32_t taggedValue = 0;
+    std::int32_t length = 0;
+    std::uint64_t contentsStart = 0;
+    std::uint32_t numberOfInsignificantBits = 0;
+    bool dataTaken = false;
+    mutable bool ended = false;
+    bool indefinite = false;
+
+    // The tag number of a universal, application or inner identifier in the high-tag-number form.
+    std::uint32_t tagNumber = 0;
+    // The identifier names a universal type: true for implicit objects, whose class bits are the tag's.
+    bool universalType = false;
+    // getValue has consumed the element whole: nothing of it is left in the stream, its
+    // end-of-contents included.
+    bool complete = false;
+    // Some of the contents (a component, a piece, end-of-contents octets) has been consumed.
+    mutable bool contentsTouched = false;
+
+  private:
+    template <typename Component, typename... Arguments>
+    SmartPointer<ASN1IOUObject> nextComponent(Arguments... arguments);
+    bool componentsRemain();
+    bool deliversInPieces() const;
+    ByteArray nextPiece();
+};
+
+}  // namespace Ostrel
