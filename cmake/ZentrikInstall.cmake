@@ -14,7 +14,9 @@ foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
   list(GET parts 1 source)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${source}/
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zentrik/${installed}
-    FILES_MATCHING PATTERN "*.h")
+    FILES_MATCHING PATTERN "*.h"
+    # internal helpers of the Base64 coder are not part of the interface
+    PATTERN "Base64Kernels.h" EXCLUDE PATTERN "Base64Tables.h" EXCLUDE PATTERN "Base64Vector.h" EXCLUDE)
 endforeach()
 
 install(EXPORT ZentrikCodersTargets NAMESPACE Zentrik::

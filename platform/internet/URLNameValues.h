@@ -1,0 +1,35 @@
+#pragma once
+#include <iosfwd>
+#include <vector>
+
+#include "zentrik/platform/internet/URLNameValueField.h"
+#include "zentrik/platform/utils/Export.h"
+
+namespace Velmora {
+
+// The fields of a URL query, in the order they were added.
+class ZENTRIK_API URLNameValues {
+  public:
+    URLNameValues() = default;
+    URLNameValues(const URLNameValues&) = default;
+    URLNameValues(URLNameValues&&) noexcept = default;
+    URLNameValues& operator=(const URLNameValues&) = default;
+    URLNameValues& operator=(URLNameValues&&) noexcept = default;
+    ~URLNameValues();
+
+    // Appends a copy of `field`.
+    void addURLNameValueField(const URLNameValueField& field);
+    const std::vector<URLNameValueField>& getURLFields() const { return fields_; }
+    unsigned int getNumberOfFields() const { return static_cast<unsigned int>(fields_.size()); }
+
+    bool operator==(const URLNameValues& other) const { return fields_ == other.fields_; }
+    bool operator!=(const URLNameValues& other) const { return !(*this == other); }
+
+  private:
+    std::vector<URLNameValueField> fields_;
+};
+
+// Prints the fields as {name=body, name=body}.
+ZENTRIK_API std::ostream& operator<<(std::ostream& out, const URLNameValues& fields);
+
+}  // namespace Velmora

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstddef>
+
+#include "zentrik/coders/Coder.h"
+
+namespace Velmora {
+
+class Base64OutputStream;
+
+// Base64 (RFC 2045 alphabet, '=' padding). With `breakLines` the text comes in lines of 76
+// characters, each one, the last included, ended by CR LF; without, as one unbroken line.
+// Decoding is tolerant: non-alphabet octets are skipped, the first '=' ends the text, padding is optional.
+class ZENTRIK_API Base64Coder : public Coder {
+  public:
+    Base64Coder(bool breakLines = true) : breakLines(breakLines) {}
+    Base64Coder(const Base64Coder&) = default;
+    Base64Coder& operator=(const Base64Coder&) = default;
+    ~Base64Coder() override;
+
+    const ByteArray encode(const ByteArray& data) override;
+    const ByteArray decode(const ByteArray& text) override;
+
+    bool breaksLines() const { return breakLines; }
+
+  private:
+    friend class Base64OutputStream;
+    // Appends the text of `count` octets to `text`.
+    void appendEncoded(const unsigned char* data, std::size_t count, ByteArray& text) const;
+
+    bool breakLines;
+};
+
+}  // namespace Velmora

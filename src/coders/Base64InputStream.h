@@ -1,0 +1,35 @@
+#pragma once
+#include "zentrik/coders/Base64Coder.h"
+#include "zentrik/platform/utils/InputStream.h"
+
+namespace Velmora {
+
+// Reads Base64 text from a source stream, which the caller owns, and hands out the decoded octets.
+// Each read gathers text up to a line end (CR LF), decodes it and pushes the rest of the text back
+// onto the source, so the filter itself holds nothing between reads.
+class ZENTRIK_API Base64InputStream : public FilteredInputStream {
+  public:
+    explicit Base64InputStream(InputStream& source);
+    Base64InputStream(const Base64InputStream& other);
+    Base64InputStream& operator=(const Base64InputStream&) = delete;
+    ~Base64InputStream() override;
+
+    // Not supported: always throws UtilsException 31; read single octets with operator>>(ByteArray&).
+    InputStream& operator>>(unsigned char& octet) override;
+    // The octets pushed back onto this stream if there are any, as they are; else the next decoded piece.
+    InputStream& operator>>(ByteArray& out) override;
+    using InputStream::operator>>;
+
+  protected:
+    // Decoded octets for readBlob and read; what does not fit is pushed back onto this stream.
+    std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
+
+  private:
+    // Gathers the next piece of text from the source, pushes back what lies past the cut and
+    // decodes the rest (possibly to nothing).
+    ByteArray decodeNextPiece();
+
+    Base64Coder coder;
+};
+
+}  // namespace Velmora

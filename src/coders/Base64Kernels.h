@@ -1,0 +1,31 @@
+#pragma once
+// Internal to the coders: the raw-buffer Base64 loops shared by Base64Coder and the Base64 streams.
+#include <cstddef>
+
+namespace Velmora::base64 {
+
+// Octets of input per line of 76 characters.
+constexpr std::size_t kLineInput = 57;
+constexpr std::size_t kLineChars = 76;
+
+// Characters (and CR LF pairs when breaking lines) that `n` octets encode to.
+constexpr std::size_t encodedLength(std::size_t n, bool breakLines) {
+    return (n + 2) / 3 * 4 + (breakLines ? (n + kLineInput - 1) / kLineInput * 2 : 0);
+}
+// Room the decoder needs for `len` characters of text (a few octets of slack for wide stores).
+constexpr std::size_t decodeRoom(std::size_t len) {
+    return (len + 3) / 4 * 3 + 4;
+}
+
+// Writes the Base64 text of `in` (padded; CR LF after every 76 characters and after the last,
+// shorter line when `breakLines`) and returns the number of characters written.
+std::size_t encode(const unsigned char* in, std::size_t n, unsigned char* out, bool breakLines);
+// Decodes `len` characters, skipping every non-alphabet octet and stopping at the first '=';
+// a final group of 2 or 3 digits gives 1 or 2 octets, a lone digit nothing. Returns the octets written.
+std::size_t decode(const unsigned char* text, std::size_t len, unsigned char* out);
+
+// The plain loops, without vector instructions; the dispatching forms above give identical results.
+std::size_t encodeScalar(const unsigned char* in, std::size_t n, unsigned char* out, bool breakLines);
+std::size_t decodeScalar(const unsigned char* text, std::size_t len, unsigned char* out);
+
+}  // namespace Velmora::base64

@@ -1,0 +1,19 @@
+#pragma once
+#include "zentrik/coders/Coder.h"
+
+namespace Velmora {
+
+// Two letters per octet: the low nibble as 'a'..'p', then the high nibble as 'A'..'P'.
+class ZENTRIK_API DoubleCoder : public Coder {
+  public:
+    DoubleCoder() = default;
+    DoubleCoder(const DoubleCoder&) = default;
+    DoubleCoder& operator=(const DoubleCoder&) = default;
+    ~DoubleCoder() override;
+
+    const ByteArray encode(const ByteArray& data) override;
+    // Letters are not checked; an odd length throws IndexOutOfRange when the missing partner is read.
+    const ByteArray decode(const ByteArray& data) override;
+};
+
+}  // namespace Velmora

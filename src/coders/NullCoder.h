@@ -1,0 +1,18 @@
+#pragma once
+#include "zentrik/coders/Coder.h"
+
+namespace Velmora {
+
+// The identity coder: both directions return a copy of their input.
+class ZENTRIK_API NullCoder : public Coder {
+  public:
+    NullCoder() = default;
+    NullCoder(const NullCoder&) = default;
+    NullCoder& operator=(const NullCoder&) = default;
+    ~NullCoder() override;
+
+    const ByteArray encode(const ByteArray& data) override;
+    const ByteArray decode(const ByteArray& data) override;
+};
+
+}  // namespace Velmora
