@@ -29,5 +29,6 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/ZentrikCodersConfigVersion.
 install(FILES ${CMAKE_BINARY_DIR}/ZentrikCodersConfig.cmake ${CMAKE_BINARY_DIR}/ZentrikCodersConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZentrikCoders)
 
+file(RELATIVE_PATH ZENTRIK_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 configure_file(${CMAKE_SOURCE_DIR}/cmake/zentrikcoders.pc.in ${CMAKE_BINARY_DIR}/zentrikcoders.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/zentrikcoders.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
