@@ -11,7 +11,7 @@ InputStream::~InputStream() = default;
 
 void InputStream::close() {}
 
-bool InputStream::hasData() { return hasBuffer() || sourceHasData(); }
+bool InputStream::hasData() { return hasBuffer() || window_ != windowEnd_ || sourceHasData(); }
 
 InputStream& InputStream::operator>>(unsigned char& octet) {
     if (read(&octet, 1) == 0)
@@ -26,6 +26,13 @@ InputStream& InputStream::operator>>(ByteArray& chunk) {
         useBuffer(bufferLength());
         return *this;
     }
+    if (window_ != windowEnd_) {
+        const std::size_t n = std::min<std::size_t>(kChunkSize, static_cast<std::size_t>(windowEnd_ - window_));
+        chunk.append(window_, n);
+        window_ += n;
+        count_ += n;
+        return *this;
+    }
     unsigned char* room = chunk.prepareAppend(kChunkSize);
     std::size_t got = readFromSource(room, kChunkSize);
     chunk.setLength(got);
@@ -38,6 +45,13 @@ void InputStream::pushBack(unsigned char octet) { pushBack(ByteArray(octet)); }
 void InputStream::pushBack(const ByteArray& octets) {
     const std::size_t n = octets.size();
     if (n == 0) return;
+    // Octets that were just read from the window go back by stepping the window back.
+    if (!hasBuffer() && static_cast<std::size_t>(window_ - windowStart_) >= n &&
+        std::memcmp(window_ - n, octets.data(), n) == 0) {
+        window_ -= n;
+        count_ -= n;
+        return;
+    }
     if (pushedFront_ < n) {
         // Make room in front: the pending octets move to the end of a larger buffer, with headroom
         // that grows with what is pushed back, so repeated push-backs cost O(octets pushed back).
@@ -75,6 +89,12 @@ std::size_t InputStream::takeBuffered(unsigned char* destination, std::size_t co
 std::size_t InputStream::read(void* destination, std::size_t count) {
     unsigned char* out = static_cast<unsigned char*>(destination);
     std::size_t done = takeBuffered(out, count);
+    if (done < count && window_ != windowEnd_) {
+        const std::size_t n = std::min<std::size_t>(count - done, static_cast<std::size_t>(windowEnd_ - window_));
+        std::memcpy(out + done, window_, n);
+        window_ += n;
+        done += n;
+    }
     while (done < count) {
         std::size_t got = readFromSource(out + done, count - done);
         if (got == 0) break;
@@ -84,7 +104,7 @@ std::size_t InputStream::read(void* destination, std::size_t count) {
     return done;
 }
 
-int InputStream::readOctet() {
+int InputStream::readOctetSlowly() {
     unsigned char octet;
     return read(&octet, 1) == 1 ? octet : -1;
 }
@@ -138,32 +158,38 @@ bool FilteredInputStream::sourceHasData() { return source_->hasData(); }
 
 // ByteArrayInputStream
 
+// The whole array is the window: reads never reach readFromSource.
 ByteArrayInputStream::ByteArrayInputStream(const ByteArray& bytes)
-    : owned_(bytes), bytes_(owned_.data()), size_(owned_.size()) {}
+    : owned_(bytes), bytes_(owned_.data()), size_(owned_.size()) {
+    setWindow(bytes_, bytes_ + size_);
+}
 
 ByteArrayInputStream::ByteArrayInputStream(ByteArray&& bytes)
-    : owned_(std::move(bytes)), bytes_(owned_.data()), size_(owned_.size()) {}
+    : owned_(std::move(bytes)), bytes_(owned_.data()), size_(owned_.size()) {
+    setWindow(bytes_, bytes_ + size_);
+}
 
 ByteArrayInputStream::ByteArrayInputStream(const unsigned char* bytes, std::size_t count)
-    : bytes_(bytes), size_(count) {}
+    : bytes_(bytes), size_(count) {
+    setWindow(bytes_, bytes_ + size_);
+}
 
 ByteArrayInputStream::ByteArrayInputStream(const ByteArrayInputStream& other)
     : InputStream(other),
       owned_(other.owned_),
       bytes_(other.bytes_ == other.owned_.data() ? owned_.data() : other.bytes_),
-      size_(other.size_),
-      position_(other.position_) {}
-
-std::size_t ByteArrayInputStream::readFromSource(unsigned char* destination, std::size_t count) {
-    std::size_t n = std::min(count, size_ - position_);
-    if (n) std::memcpy(destination, bytes_ + position_, n);
-    position_ += n;
-    return n;
+      size_(other.size_) {
+    const std::size_t position = static_cast<std::size_t>(other.windowPosition() - other.bytes_);
+    setWindow(bytes_, bytes_ + size_);
+    setWindowPosition(bytes_ + position);
 }
 
+std::size_t ByteArrayInputStream::readFromSource(unsigned char*, std::size_t) { return 0; }
+
 void ByteArrayInputStream::_rewind(unsigned int count) {
-    std::size_t n = std::min<std::size_t>(count, position_);
-    position_ -= n;
+    const std::size_t position = static_cast<std::size_t>(windowPosition() - bytes_);
+    const std::size_t n = std::min<std::size_t>(count, position);
+    setWindowPosition(windowPosition() - n);
     adjustCount(-static_cast<std::int64_t>(n));
 }
 

@@ -39,7 +39,13 @@ public:
     // Up to `count` octets into `destination`; returns how many (0 only at the end of the data).
     std::size_t read(void* destination, std::size_t count);
     // The next octet, or -1 at the end of the data.
-    int readOctet();
+    int readOctet() {
+        if (pushedFront_ == pushedBack_.size() && window_ != windowEnd_) {
+            ++count_;
+            return *window_++;
+        }
+        return readOctetSlowly();
+    }
     // Up to `count` octets as readBlob gives them, left unconsumed.
     ByteArray peek(std::size_t count);
     // Discards up to `count` octets; returns how many.
@@ -56,12 +62,24 @@ protected:
     // Reads up to `count` octets of the underlying data; 0 only at its end.
     virtual std::size_t readFromSource(unsigned char* destination, std::size_t count) = 0;
     virtual bool sourceHasData() = 0;
+    // A stream whose data sits in memory shows it as a window, read without virtual calls; reads
+    // come from the window until it is used up, then from readFromSource.
+    void setWindow(const unsigned char* begin, const unsigned char* end) {
+        windowStart_ = window_ = begin;
+        windowEnd_ = end;
+    }
+    const unsigned char* windowPosition() const { return window_; }
+    void setWindowPosition(const unsigned char* position) { window_ = position; }
     // Derived streams that rewind adjust the net position with this.
     void adjustCount(std::int64_t delta) { count_ = static_cast<std::uint64_t>(static_cast<std::int64_t>(count_) + delta); }
 
 private:
     std::size_t takeBuffered(unsigned char* destination, std::size_t count);
+    int readOctetSlowly();
 
+    const unsigned char* windowStart_ = nullptr;
+    const unsigned char* window_ = nullptr;
+    const unsigned char* windowEnd_ = nullptr;
     std::vector<unsigned char> pushedBack_;  // pending octets are [pushedFront_, size)
     std::size_t pushedFront_ = 0;
     std::uint64_t count_ = 0;
@@ -95,17 +113,16 @@ public:
     ByteArrayInputStream& operator=(const ByteArrayInputStream&) = delete;
 
     void _rewind(unsigned int count) override;
-    std::size_t remaining() const { return size_ - position_; }
+    std::size_t remaining() const { return static_cast<std::size_t>(bytes_ + size_ - windowPosition()); }
 
 protected:
     std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
-    bool sourceHasData() override { return position_ < size_; }
+    bool sourceHasData() override { return false; }  // everything is in the window
 
 private:
     ByteArray owned_;
     const unsigned char* bytes_;
     std::size_t size_;
-    std::size_t position_ = 0;
 };
 
 }  // namespace Velmora
