@@ -50,7 +50,7 @@ void BERCoder::decode(ASNInterface& target, const ByteArray& bytes) {
 }
 
 int BERCoder::getLength(InputStream& in) {
-    const unsigned char first = in.readBlob(1)[0];
+    const unsigned char first = nextOctet(in);
     if (first == 0x80) return -1;
     if (first < 0x80) return first;
     const unsigned int k = first & 0x7F;
@@ -97,7 +97,7 @@ ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
             getTaggedValue(in, identifier);
             result += identifier;
         } else {
-            result += in.readBlob(1)[0];
+            result += nextOctet(in);
         }
         const int length = getLength(in);
         if (length < 0) {
@@ -117,7 +117,7 @@ ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
 void BERCoder::decode(InputStream& in, ASN1Object*& out) const {
     Owned value = own(nullptr);
     try {
-        const unsigned char octet = in.readBlob(1)[0];
+        const unsigned char octet = nextOctet(in);  // empty input throws IndexOutOfRange
         Nesting nesting(*this, failures::kBERDecode);
         auto make = [&value](int tag) {
             value.reset(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(tag), 0));
@@ -193,13 +193,13 @@ ASN1Boolean* BERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
 }
 
 ASN1BitString* BERCoder::decodeBitString(ASN1BitString* value, InputStream& in) const {
-    const unsigned char identifier = in.readBlob(1)[0];
+    const unsigned char identifier = nextOctet(in);
     const int length = getLength(in);
     if (length < 0 || (identifier & 0x20)) return decodeBitStringSegments(value, in, length);
     if (length == 0)
         throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
                              "a bit string of length 0 has no unused-bits octet");
-    const unsigned char unused = in.readBlob(1)[0];
+    const unsigned char unused = nextOctet(in);
     value->setValue(readContents(in, static_cast<unsigned int>(length) - 1, failures::kBERDecodeBitString), unused);
     return value;
 }
@@ -215,8 +215,8 @@ ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStre
         if (!in.hasData()) throw truncated(failures::kBERDecodeBitString, consumed, static_cast<unsigned>(length));
         return false;
     };
-    while (!finished()) {
-        if (in.readBlob(1)[0] != 0x03)
+    for (bool done = finished(); !done;) {
+        if (nextOctet(in) != 0x03)
             throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeBitString, "");
         const int segmentLength = getLength(in);
         if (segmentLength < 0)
@@ -228,21 +228,23 @@ ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStre
         const ByteArray contents =
             readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeBitString);
         Owned segment = own(ASN1Object::makeASN1Object(ASNTag::BIT_STRING, 0));
-        auto* bits = static_cast<ASN1BitString*>(segment.get());
-        bits->setValue(contents.right(1), contents[0]);
-        const unsigned int unused = contents[0];
+        done = finished();
+        // Only the last segment keeps its unused bits; the others are whole octets.
+        static_cast<ASN1BitString*>(segment.get())->setValue(contents.right(1), done ? contents[0] : 0);
         append(value, std::move(segment));
-        value->setNumberOfInsignificantBits(unused);
+        if (done) value->setNumberOfInsignificantBits(contents[0]);
     }
+    // A constructed bit string without segments is an empty bit string, not an unset one.
+    if (value->getNumberOfComponents() == 0) value->setValue(ByteArray::emptyArray, 0);
     return value;
 }
 
 ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
-    const unsigned char identifier = in.readBlob(1)[0];
+    const unsigned char identifier = nextOctet(in);
     const int length = getLength(in);
     if (length < 0) {
         while (!atEndOfContents(in, failures::kBERDecodeOctetString)) {
-            if (in.readBlob(1)[0] != 0x04)
+            if (nextOctet(in) != 0x04)
                 throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeOctetString,
                                      "");
             const int segmentLength = getLength(in);
@@ -254,6 +256,8 @@ ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream
                 ->setValue(readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeOctetString));
             append(value, std::move(segment));
         }
+        // A constructed string without segments is an empty string, not an unset one.
+        if (value->getNumberOfComponents() == 0) value->setValue(ByteArray::emptyArray);
     } else if (!(identifier & 0x20)) {
         value->setValue(readContents(in, static_cast<unsigned int>(length), failures::kBERDecodeOctetString));
     } else if (length == 0) {
@@ -272,7 +276,7 @@ ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream
 }
 
 ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
-    const unsigned char identifier = in.readBlob(1)[0];
+    const unsigned char identifier = nextOctet(in);
     Owned structure = own(nullptr);
     if (identifier == 0x30)
         structure.reset(ASN1Object::makeASN1Object(ASNTag::SEQUENCE, 0));

@@ -107,6 +107,10 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
         ASN1Object::deleteObject(value);
         out = nullptr;
         throw Exception(e);
+    } catch (const Velmora::IndexOutOfRange&) {  // passes unchanged, but not with the value it leaves behind
+        ASN1Object::deleteObject(value);
+        out = nullptr;
+        throw;
     }
 }
 
@@ -134,7 +138,7 @@ ASN1Integer* DERCoder::decodeInteger(ASN1Integer* value, InputStream& in) const 
 }
 
 ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) const {
-    const unsigned char identifier = in.readBlob(1)[0];
+    const unsigned char identifier = nextOctet(in);
     if (identifier & 0x20)
         throw CoderException(Exception::LIB_CODERS, failures::kConstructedBitString, failures::kDERDecodeBitString, "");
     const unsigned int length = getLength(in);
@@ -142,13 +146,13 @@ ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
     if (length == 0)
         throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDERDecodeBitString,
                              "a bit string of length 0 has no unused-bits octet");
-    const unsigned char unused = in.readBlob(1)[0];
+    const unsigned char unused = nextOctet(in);
     value->setValue(readContents(in, length - 1, failures::kDERDecodeBitString), unused);
     return value;
 }
 
 ASN1OctetString* DERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
-    const unsigned char identifier = in.readBlob(1)[0];
+    const unsigned char identifier = nextOctet(in);
     const unsigned int length = getLength(in);
     if (!(identifier & 0x20)) {
         value->setValue(readContents(in, length, kDecodeOctetString));
@@ -167,7 +171,7 @@ ASN1OctetString* DERCoder::decodeOctetString(ASN1OctetString* value, InputStream
 }
 
 ASN1Null* DERCoder::decodeNull(ASN1Null* value, InputStream& in) const {
-    if (in.readBlob(1)[0] != 0x00)
+    if (nextOctet(in) != 0x00)
         throw CoderException(Exception::LIB_CODERS, failures::kBadNull, failures::kDecodeNull, "");
     return value;
 }
@@ -212,7 +216,7 @@ ASN1Time* DERCoder::decodeTime(ASN1Time* value, InputStream& in) const {
 ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
     ASNStructured* structure = nullptr;
     try {
-        const unsigned char identifier = in.readBlob(1)[0];
+        const unsigned char identifier = nextOctet(in);
         if (identifier == 0x30)
             structure = static_cast<ASNStructured*>(ASN1Object::makeASN1Object(ASNTag::SEQUENCE, 0));
         else if (identifier == 0x31)
@@ -233,6 +237,9 @@ ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
     } catch (const Exception& e) {
         ASN1Object::deleteObject(structure);
         throw Exception(e);
+    } catch (const Velmora::IndexOutOfRange&) {
+        ASN1Object::deleteObject(structure);
+        throw;
     }
 }
 
