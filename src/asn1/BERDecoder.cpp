@@ -92,6 +92,12 @@ ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
             continue;
         }
         in.pushBack(next);
+        // Identifier 00 belongs to the end-of-contents octets alone; in any other form it would be
+        // rebuilt as one.
+        if (next[0] == 0)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
+                                 failures::kBERReadTillDoubleZero,
+                                 "identifier 00 is reserved for the end-of-contents octets");
         if (isContextSpecific(in)) {
             ByteArray identifier;
             getTaggedValue(in, identifier);

@@ -98,7 +98,8 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
                 encoding += encodeTagClassValue(0, tag);
                 encoding += encodeLength(length);
                 encoding += readContents(in, length, failures::kDERDecode);
-                encoding[0] = octet;
+                // Class and constructed bits as read; the tag number in its shortest form.
+                encoding[0] = static_cast<unsigned char>((octet & 0xE0) | (encoding[0u] & 0x1F));
                 value = ASN1Object::makeASN1Object(ASNTag::TAGGED, tag);
                 value->setDERBytes(encoding);
                 out = value;
