@@ -29,6 +29,8 @@ class ZENTRIK_API ASN1BitString : public ASN1Object {
     // The bits: the string's own octets, or the concatenated bits of its segments. A segment that is
     // not a BIT STRING throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT).
     const Velmora::ByteArray getValue() const;
+    // The string's own octets, those given with setValue, without its segments' (no copy).
+    const Velmora::ByteArray& getOwnValue() const noexcept { return bits_; }
     // Replaces the contents (segments included) with `bits`.
     void setValue(const Velmora::ByteArray& bits, unsigned int unusedBits);
     void setValue(Velmora::ByteArray&& bits, unsigned int unusedBits);

@@ -7,45 +7,73 @@
 namespace Ostrel {
 
 ASN1ComponentList::ASN1ComponentList(const ASN1ComponentList& other) {
-    items_.reserve(other.items_.size());
-    for (const auto& item : other.items_) {
-        std::unique_ptr<ASN1Object> copy(item->clone());
-        items_.push_back(std::move(copy));
-    }
+    reserve(other.size_);
+    for (unsigned int i = 0; i < other.size_; ++i)
+        append(std::unique_ptr<ASN1Object>(other.slot(i)->clone()));
+}
+
+ASN1ComponentList::ASN1ComponentList(ASN1ComponentList&& other) noexcept {
+    takeFrom(other);
 }
 
 ASN1ComponentList& ASN1ComponentList::operator=(const ASN1ComponentList& other) {
     if (this != &other) {
         ASN1ComponentList copy(other);
-        items_.swap(copy.items_);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+ASN1ComponentList& ASN1ComponentList::operator=(ASN1ComponentList&& other) noexcept {
+    if (this != &other) {
+        clear();
+        takeFrom(other);
     }
     return *this;
 }
 
 ASN1ComponentList::~ASN1ComponentList() = default;
 
-void ASN1ComponentList::append(std::unique_ptr<ASN1Object> component) {
+void ASN1ComponentList::takeFrom(ASN1ComponentList& other) noexcept {
+    for (unsigned int i = 0; i < kInline; ++i) inline_[i] = std::move(other.inline_[i]);
+    overflow_ = std::move(other.overflow_);
+    size_ = other.size_;
+    other.overflow_.clear();
+    other.size_ = 0;
+}
+
+void ASN1ComponentList::appendOverflow(std::unique_ptr<ASN1Object> component) {
     if (!component)
         throw Velmora::Exception(Velmora::Exception::LIB_ASN1, ASN1Error::NULL_COMPONENT,
                                  "ASN1ComponentList::append(std::unique_ptr<ASN1Object>)",
                                  "a null pointer is no component");
-    items_.push_back(std::move(component));
+    if (size_ < kInline)
+        inline_[size_] = std::move(component);
+    else {
+        if (overflow_.empty()) overflow_.reserve(kInline);  // room for as many again at once
+        overflow_.push_back(std::move(component));
+    }
+    ++size_;
 }
 
-const ASN1Object* ASN1ComponentList::at(unsigned int index) const {
-    if (index >= items_.size()) throw Velmora::IndexOutOfRange(index, size());
-    return items_[index].get();
+void ASN1ComponentList::outOfRange(unsigned int index) const {
+    throw Velmora::IndexOutOfRange(index, size_);
 }
 
-ASN1Object* ASN1ComponentList::at(unsigned int index) {
-    if (index >= items_.size()) throw Velmora::IndexOutOfRange(index, size());
-    return items_[index].get();
+void ASN1ComponentList::clear() noexcept {
+    for (unsigned int i = 0; i < kInline && i < size_; ++i) inline_[i].reset();
+    overflow_.clear();
+    size_ = 0;
+}
+
+void ASN1ComponentList::reserve(std::size_t count) {
+    if (count > kInline) overflow_.reserve(count - kInline);
 }
 
 bool ASN1ComponentList::equals(const ASN1ComponentList& other) const {
-    if (items_.size() != other.items_.size()) return false;
-    for (std::size_t i = 0; i < items_.size(); ++i)
-        if (!items_[i]->equals(*other.items_[i])) return false;
+    if (size_ != other.size_) return false;
+    for (unsigned int i = 0; i < size_; ++i)
+        if (!slot(i)->equals(*other.slot(i))) return false;
     return true;
 }
 

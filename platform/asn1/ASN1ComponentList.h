@@ -9,29 +9,54 @@ namespace Ostrel {
 
 // An owned, ordered list of values: the components of a structure or the segments of a string.
 // Copies are deep; indexing outside the list throws Velmora::IndexOutOfRange.
+//
+// The first few components sit inside the list itself, so that the many small structures of a
+// typical document (an algorithm identifier, a name attribute) cost no allocation of their own.
 class ZENTRIK_API ASN1ComponentList {
   public:
     ASN1ComponentList() = default;
     ASN1ComponentList(const ASN1ComponentList& other);
-    ASN1ComponentList(ASN1ComponentList&&) noexcept = default;
+    ASN1ComponentList(ASN1ComponentList&& other) noexcept;
     ASN1ComponentList& operator=(const ASN1ComponentList& other);
-    ASN1ComponentList& operator=(ASN1ComponentList&&) noexcept = default;
+    ASN1ComponentList& operator=(ASN1ComponentList&& other) noexcept;
     ~ASN1ComponentList();
 
     // Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
-    void append(std::unique_ptr<ASN1Object> component);
+    void append(std::unique_ptr<ASN1Object> component) {
+        if (component && size_ < kInline)
+            inline_[size_++] = std::move(component);
+        else
+            appendOverflow(std::move(component));
+    }
 
-    unsigned int size() const noexcept { return static_cast<unsigned int>(items_.size()); }
-    bool empty() const noexcept { return items_.empty(); }
-    const ASN1Object* at(unsigned int index) const;
-    ASN1Object* at(unsigned int index);
-    void clear() noexcept { items_.clear(); }
-    void reserve(std::size_t count) { items_.reserve(count); }
+    unsigned int size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    const ASN1Object* at(unsigned int index) const {
+        if (index >= size_) outOfRange(index);
+        return slot(index).get();
+    }
+    ASN1Object* at(unsigned int index) {
+        if (index >= size_) outOfRange(index);
+        return slot(index).get();
+    }
+    void clear() noexcept;
+    void reserve(std::size_t count);
     // Element by element with equals().
     bool equals(const ASN1ComponentList& other) const;
 
   private:
-    std::vector<std::unique_ptr<ASN1Object>> items_;
+    static constexpr unsigned int kInline = 4;
+
+    const std::unique_ptr<ASN1Object>& slot(unsigned int index) const noexcept {
+        return index < kInline ? inline_[index] : overflow_[index - kInline];
+    }
+    void takeFrom(ASN1ComponentList& other) noexcept;
+    void appendOverflow(std::unique_ptr<ASN1Object> component);
+    [[noreturn]] void outOfRange(unsigned int index) const;
+
+    std::unique_ptr<ASN1Object> inline_[kInline];        // components 0 to kInline - 1
+    std::vector<std::unique_ptr<ASN1Object>> overflow_;  // the components after them
+    unsigned int size_ = 0;
 };
 
 }  // namespace Ostrel

@@ -2,7 +2,50 @@
 
 namespace Ostrel {
 
+namespace {
+// The number of leading octets of two's-complement contents that only repeat the sign of the next one.
+std::size_t redundantSignOctets(const unsigned char* octets, std::size_t count) noexcept {
+    std::size_t skip = 0;
+    while (skip + 1 < count && ((octets[skip] == 0x00 && !(octets[skip + 1] & 0x80)) ||
+                                (octets[skip] == 0xFF && (octets[skip + 1] & 0x80))))
+        ++skip;
+    return skip;
+}
+}  // namespace
+
 ASN1Integer::~ASN1Integer() = default;
+
+const Velmora::BigNumber& ASN1Integer::getValue() const {
+    if (!numberCurrent_) {
+        const Velmora::BigNumber magnitude = Velmora::BigNumber::fromBigEndian(octets_);
+        value_ = (octets_.data()[0] & 0x80) ? magnitude.twosComplement() : magnitude;
+        numberCurrent_ = true;
+    }
+    return value_;
+}
+
+void ASN1Integer::setContentOctets(const unsigned char* octets, std::size_t count) {
+    static const unsigned char zero = 0x00;
+    if (count == 0) {
+        octets = &zero;
+        count = 1;
+    }
+    const std::size_t skip = redundantSignOctets(octets, count);
+    Velmora::ByteArray kept(octets + skip, count - skip);
+    octets_ = std::move(kept);
+    numberCurrent_ = false;
+    valueChanged();
+}
+
+void ASN1Integer::setContentOctets(Velmora::ByteArray&& octets) {
+    if (octets.isEmpty() || redundantSignOctets(octets.data(), octets.size()) != 0) {
+        setContentOctets(octets.data(), octets.size());
+        return;
+    }
+    octets_ = std::move(octets);
+    numberCurrent_ = false;
+    valueChanged();
+}
 
 ASN1Object* ASN1Integer::clone() const {
     return new ASN1Integer(*this);
@@ -10,12 +53,12 @@ ASN1Object* ASN1Integer::clone() const {
 
 bool ASN1Integer::equals(const ASN1Object& other) const {
     const auto* that = dynamic_cast<const ASN1Integer*>(&other);
-    return that != nullptr && sameFrame(other) && (isNull() || value_ == that->value_);
+    return that != nullptr && sameFrame(other) && (isNull() || getValue() == that->getValue());
 }
 
 Velmora::String ASN1Integer::toString() const {
     if (isNull()) return ASN1Object::toString();
-    return Velmora::String(value_.toDecimal());
+    return Velmora::String(getValue().toDecimal());
 }
 
 }  // namespace Ostrel

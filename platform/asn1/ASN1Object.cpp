@@ -23,6 +23,40 @@ namespace Ostrel {
 
 ASN1Object::~ASN1Object() = default;
 
+ASN1Object::ASN1Object(const ASN1Object& other)
+    : der_(other.der_ ? std::make_unique<Velmora::ByteArray>(*other.der_) : nullptr),
+      tag_(other.tag_),
+      context_(other.context_),
+      tagNumber_(other.tagNumber_),
+      constructed_(other.constructed_),
+      optional_(other.optional_),
+      null_(other.null_) {}
+
+ASN1Object& ASN1Object::operator=(const ASN1Object& other) {
+    if (this != &other) {
+        der_ = other.der_ ? std::make_unique<Velmora::ByteArray>(*other.der_) : nullptr;
+        tag_ = other.tag_;
+        context_ = other.context_;
+        tagNumber_ = other.tagNumber_;
+        constructed_ = other.constructed_;
+        optional_ = other.optional_;
+        null_ = other.null_;
+    }
+    return *this;
+}
+
+void ASN1Object::storeDERBytes(Velmora::ByteArray&& der) {
+    if (der.isEmpty()) {
+        der_.reset();
+        return;
+    }
+    if (der_)
+        *der_ = std::move(der);
+    else
+        der_ = std::make_unique<Velmora::ByteArray>(std::move(der));
+    null_ = false;
+}
+
 void ASN1Object::setImplicitTag(unsigned int tagNumber) {
     context_ = ASNTag::IMPLICIT;
     tagNumber_ = tagNumber;
@@ -34,13 +68,16 @@ void ASN1Object::setExplicitTag(unsigned int tagNumber) {
 }
 
 void ASN1Object::setDERBytes(const Velmora::ByteArray& der) {
-    der_ = der;
-    if (!der_.isEmpty()) null_ = false;
+    storeDERBytes(Velmora::ByteArray(der));
+}
+
+void ASN1Object::setDERBytes(Velmora::ByteArray&& der) {
+    setDERBytes(static_cast<const Velmora::ByteArray&>(der));
 }
 
 bool ASN1Object::sameFrame(const ASN1Object& other) const noexcept {
     return tag_ == other.tag_ && context_ == other.context_ && tagNumber_ == other.tagNumber_ &&
-           null_ == other.null_ && der_ == other.der_;
+           null_ == other.null_ && getDERBytes() == other.getDERBytes();
 }
 
 bool ASN1Object::equals(const ASN1Object& other) const {
@@ -49,7 +86,7 @@ bool ASN1Object::equals(const ASN1Object& other) const {
 
 Velmora::String ASN1Object::toString() const {
     if (isNull()) return Velmora::String("<unset>");
-    if (!der_.isEmpty()) return Velmora::String(der_.toHex());
+    if (der_) return Velmora::String(der_->toHex());
     return Velmora::String("<value of kind " + std::to_string(static_cast<int>(tag_)) + ">");
 }
 

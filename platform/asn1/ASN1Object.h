@@ -1,5 +1,6 @@
 #pragma once
 #include <iosfwd>
+#include <memory>
 #include <utility>
 
 #include "zentrik/platform/asn1/ASN1ClassBits.h"
@@ -29,6 +30,9 @@ class ZENTRIK_API ASN1Object {
     virtual void setExplicitTag(unsigned int tagNumber);
     // Stores an encoding that the coders write unchanged; non-empty octets mark the value as set.
     virtual void setDERBytes(const Velmora::ByteArray& der);
+    // The same, taking the octets over where the class can (by default it copies them through the
+    // overload above, so that a class replacing that one keeps seeing every encoding).
+    virtual void setDERBytes(Velmora::ByteArray&& der);
     // A deep copy, owned by the caller.
     virtual ASN1Object* clone() const = 0;
     // Same kind, same tagging, same stored encoding and the same value (or both unset).
@@ -59,7 +63,9 @@ class ZENTRIK_API ASN1Object {
     bool isNull() const noexcept { return null_; }
     bool isChoice() const noexcept { return tag_ == ASNTag::CHOICE; }
     bool isAny() const noexcept { return tag_ == ASNTag::ANY; }
-    const Velmora::ByteArray& getDERBytes() const noexcept { return der_; }
+    const Velmora::ByteArray& getDERBytes() const noexcept {
+        return der_ ? *der_ : Velmora::ByteArray::emptyArray;
+    }
 
     // An empty value of the class that stands for `tag`: the universal tags 1 to 6, 10, 12, 18 to 20,
     // 22 to 24, 26, 28, 30, 35 (a constructed BIT STRING), 36 (a constructed OCTET STRING), 48, 49, and
@@ -73,30 +79,28 @@ class ZENTRIK_API ASN1Object {
   protected:
     // For derived classes, including value kinds of their own (any tag may be given).
     explicit ASN1Object(ASNTag::ASN1_TAG tag) noexcept : tag_(tag) {}
-    ASN1Object(const ASN1Object&) = default;
+    ASN1Object(const ASN1Object& other);
     ASN1Object(ASN1Object&&) noexcept = default;
-    ASN1Object& operator=(const ASN1Object&) = default;
+    ASN1Object& operator=(const ASN1Object& other);
     ASN1Object& operator=(ASN1Object&&) noexcept = default;
 
     // Called by every setter: the value is set and a stored encoding no longer applies.
     void valueChanged() noexcept {
         null_ = false;
-        if (!der_.isEmpty()) der_.clear();
+        if (der_) der_.reset();
     }
     void setConstructedFlag(bool constructed) noexcept { constructed_ = constructed; }
     void setTagNumber(unsigned int tagNumber) noexcept { tagNumber_ = tagNumber; }
     void markSet() noexcept { null_ = false; }
     void markUnset() noexcept { null_ = true; }
     // Stores an encoding without copying it (as setDERBytes does).
-    void storeDERBytes(Velmora::ByteArray&& der) noexcept {
-        der_ = std::move(der);
-        if (!der_.isEmpty()) null_ = false;
-    }
+    void storeDERBytes(Velmora::ByteArray&& der);
     // Compares what every value has (kind, tagging, stored encoding, set or not).
     bool sameFrame(const ASN1Object& other) const noexcept;
 
   private:
-    Velmora::ByteArray der_;
+    // The stored encoding, only where one was given (most values never have one): null for none.
+    std::unique_ptr<Velmora::ByteArray> der_;
     ASNTag::ASN1_TAG tag_;
     ASNTag::CONTEXT context_ = ASNTag::UNTAGGED;
     unsigned int tagNumber_ = 0;

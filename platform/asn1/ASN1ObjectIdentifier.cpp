@@ -36,12 +36,87 @@ ASN1ObjectIdentifier::~ASN1ObjectIdentifier() = default;
 
 void ASN1ObjectIdentifier::setValue(const Velmora::IntArray& arcs) {
     arcs_ = arcs;
+    arcsCurrent_ = true;
+    octets_.clear();
     valueChanged();
 }
 
 void ASN1ObjectIdentifier::setValue(Velmora::IntArray&& arcs) noexcept {
     arcs_ = std::move(arcs);
+    arcsCurrent_ = true;
+    octets_.clear();
     valueChanged();
+}
+
+const Velmora::IntArray& ASN1ObjectIdentifier::getValue() const {
+    if (!arcsCurrent_) {
+        Velmora::IntArray arcs;
+        arcs.reserve(getLength());
+        std::uint32_t subidentifier = 0;
+        bool first = true;
+        for (unsigned char octet : octets_) {
+            subidentifier = (subidentifier << 7) | (octet & 0x7F);
+            if (octet & 0x80) continue;
+            if (first) {
+                const std::uint32_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
+                arcs += static_cast<int>(top);
+                arcs += static_cast<int>(subidentifier - 40 * top);
+                first = false;
+            } else {
+                arcs += static_cast<int>(subidentifier);
+            }
+            subidentifier = 0;
+        }
+        arcs_ = std::move(arcs);
+        arcsCurrent_ = true;
+    }
+    return arcs_;
+}
+
+unsigned int ASN1ObjectIdentifier::getLength() const noexcept {
+    if (arcsCurrent_) return arcs_.length();
+    // One arc per subidentifier (each ends with an octet below 0x80), and one more for the first.
+    unsigned int ends = 0;
+    for (unsigned char octet : octets_) ends += (octet & 0x80) ? 0 : 1;
+    return ends + 1;
+}
+
+bool ASN1ObjectIdentifier::isContentOctets(const unsigned char* octets, std::size_t count) noexcept {
+    if (count == 0 || (octets[count - 1] & 0x80)) return false;
+    std::size_t start = 0;  // where the current subidentifier began
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char octet = octets[i];
+        if (i == start && octet == 0x80) return false;  // a leading zero group: not minimal
+        if (octet & 0x80) continue;
+        // Up to four octets hold 28 bits and always fit; longer subidentifiers are checked in full.
+        if (i - start >= 4) {
+            std::uint64_t subidentifier = 0;
+            for (std::size_t k = start; k <= i; ++k) {
+                subidentifier = (subidentifier << 7) | (octets[k] & 0x7F);
+                if (subidentifier > 0xFFFFFFFFu) return false;
+            }
+            // The first one holds 40 x first + second; a second arc must fit 31 bits.
+            if (start == 0 && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu) return false;
+        }
+        start = i + 1;
+    }
+    return true;
+}
+
+bool ASN1ObjectIdentifier::setContentOctets(const Velmora::ByteArray& octets) {
+    if (!isContentOctets(octets.data(), octets.size())) return false;
+    octets_ = octets;
+    arcsCurrent_ = false;
+    valueChanged();
+    return true;
+}
+
+bool ASN1ObjectIdentifier::setContentOctets(Velmora::ByteArray&& octets) {
+    if (!isContentOctets(octets.data(), octets.size())) return false;
+    octets_ = std::move(octets);
+    arcsCurrent_ = false;
+    valueChanged();
+    return true;
 }
 
 void ASN1ObjectIdentifier::setValue(const Velmora::String& dotted) {
@@ -80,16 +155,21 @@ ASN1Object* ASN1ObjectIdentifier::clone() const {
 
 bool ASN1ObjectIdentifier::equals(const ASN1Object& other) const {
     const auto* that = dynamic_cast<const ASN1ObjectIdentifier*>(&other);
-    return that != nullptr && sameFrame(other) && (isNull() || arcs_ == that->arcs_);
+    if (that == nullptr || !sameFrame(other)) return false;
+    if (isNull()) return true;
+    // Contents octets are the one minimal encoding of their arcs: equal octets, equal arcs.
+    if (hasContentOctets() && that->hasContentOctets()) return octets_ == that->octets_;
+    return getValue() == that->getValue();
 }
 
 Velmora::String ASN1ObjectIdentifier::toString() const {
     if (isNull()) return ASN1Object::toString();
+    const Velmora::IntArray& arcs = getValue();
     std::string text;
-    text.reserve(arcs_.length() * 4);
-    for (unsigned int i = 0; i < arcs_.length(); ++i) {
+    text.reserve(arcs.length() * 4);
+    for (unsigned int i = 0; i < arcs.length(); ++i) {
         if (i != 0) text += '.';
-        text += std::to_string(static_cast<std::uint32_t>(arcs_[i]));
+        text += std::to_string(static_cast<std::uint32_t>(arcs[i]));
     }
     return Velmora::String(text);
 }

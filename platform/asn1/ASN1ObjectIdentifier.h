@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+
 #include "zentrik/platform/asn1/ASN1Object.h"
 #include "zentrik/platform/utils/IntArray.h"
 
@@ -10,6 +12,11 @@ namespace Ostrel {
 // two's-complement int and printed and parsed as the unsigned number. The object accepts any number of
 // arcs (even one, so that the coders can be asked to refuse it); the ASN.1 rules on the first two
 // arcs are the coders' to check.
+//
+// A decoded identifier keeps the contents octets of its encoding and builds the arcs from them the
+// first time getValue() is called; the encoders write those octets back as they are. Like every
+// value, an identifier must not be read by two threads at once while a thread may also be changing
+// it; reading getValue() counts as changing it the first time.
 class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
   public:
     static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::OBJECT_IDENTIFIER;
@@ -23,7 +30,8 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     explicit ASN1ObjectIdentifier(const char* dotted);
     ~ASN1ObjectIdentifier() override;
 
-    const Velmora::IntArray& getValue() const noexcept { return arcs_; }
+    // The arcs (built from the contents octets when the value was given as octets).
+    const Velmora::IntArray& getValue() const;
     void setValue(const Velmora::IntArray& arcs);
     void setValue(Velmora::IntArray&& arcs) noexcept;
     // Parses dotted decimal text: one or more arcs of 0 to 4294967295, separated by single dots,
@@ -32,7 +40,21 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     void setValue(const Velmora::String& dotted);
     void setValue(const char* dotted) { setValue(Velmora::String(dotted)); }
     // The number of arcs.
-    unsigned int getLength() const noexcept { return arcs_.length(); }
+    unsigned int getLength() const noexcept;
+
+    // Sets the identifier from the contents octets of its encoding: subidentifiers in base 128, the
+    // first one holding the first two arcs (40 x first + second). The octets must be that encoding
+    // exactly, as isContentOctets() tells; otherwise the value stays as it was and the result is false.
+    [[nodiscard]] bool setContentOctets(const Velmora::ByteArray& octets);
+    [[nodiscard]] bool setContentOctets(Velmora::ByteArray&& octets);
+    // Whether the value is held as contents octets (given with setContentOctets, not replaced since).
+    bool hasContentOctets() const noexcept { return !octets_.isEmpty(); }
+    // Those octets; empty when the value is held as arcs.
+    const Velmora::ByteArray& getContentOctets() const noexcept { return octets_; }
+    // Whether `octets` are the complete, minimal encoding of an identifier whose arcs this class holds
+    // as the coders write them: at least one octet, the last one ending a subidentifier, no
+    // subidentifier starting with the octet 0x80, every arc within 32 bits and the second within 31.
+    static bool isContentOctets(const unsigned char* octets, std::size_t count) noexcept;
 
     ASN1Object* clone() const override;
     bool equals(const ASN1Object& other) const override;
@@ -41,7 +63,9 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     static Velmora::IntArray parse(const Velmora::String& dotted);
 
   private:
-    Velmora::IntArray arcs_;
+    mutable bool arcsCurrent_ = true;  // false while arcs_ is still to be built from octets_
+    mutable Velmora::IntArray arcs_;
+    Velmora::ByteArray octets_;  // the contents octets, or empty
 };
 
 }  // namespace Ostrel

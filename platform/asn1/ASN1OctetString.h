@@ -36,6 +36,8 @@ class ZENTRIK_API ASN1OctetString : public ASN1Object {
     // not an OCTET STRING throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT). A streamable
     // string gives its own octets (empty): its contents stay in the stream.
     const Velmora::ByteArray getValue() const;
+    // The string's own octets, those given with setValue, without its segments' (no copy).
+    const Velmora::ByteArray& getOwnValue() const noexcept { return value_; }
     // Replaces the contents (segments and stream included).
     void setValue(const Velmora::ByteArray& value);
     void setValue(Velmora::ByteArray&& value) noexcept;

@@ -27,14 +27,31 @@ class ZENTRIK_API ASN1String : public ASN1Object {
 
     ~ASN1String() override;
 
-    const Velmora::String& getValue() const noexcept { return value_; }
+    // The text (built from the contents octets when the value was given as octets).
+    const Velmora::String& getValue() const;
     // Sets the text; the encoded octets kept from decoding are dropped.
     void setValue(const Velmora::String& value);
     void setValue(Velmora::String&& value) noexcept;
     // The octets the text was decoded from (empty when not recorded).
-    const Velmora::ByteArray& getEncodedValue() const noexcept { return encoded_; }
-    void setEncodedValue(const Velmora::ByteArray& encoded) { encoded_ = encoded; }
-    void setEncodedValue(Velmora::ByteArray&& encoded) noexcept { encoded_ = std::move(encoded); }
+    const Velmora::ByteArray& getEncodedValue() const noexcept {
+        return octetsRecorded_ ? octets_ : Velmora::ByteArray::emptyArray;
+    }
+    void setEncodedValue(const Velmora::ByteArray& encoded) { setEncodedValue(Velmora::ByteArray(encoded)); }
+    void setEncodedValue(Velmora::ByteArray&& encoded);
+
+    // Sets the value from the contents octets of its encoding, in the octet form of getStringType():
+    // one character per octet (Latin-1) for ASCII, UTF-16 big-endian for UCS2 and UNIVERSAL (an odd
+    // last octet is dropped), UTF-8 for UTF8 (an invalid sequence reads as '?'). For the UCS2, UTF8
+    // and UNIVERSAL forms the octets are also what getEncodedValue() gives.
+    void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
+    void setContentOctets(Velmora::ByteArray&& octets);
+    // Whether the value is held as contents octets that encode its text exactly (given with
+    // setContentOctets and not replaced since); the encoders then write them as they are.
+    bool hasContentOctets() const noexcept { return octetsAreContents_; }
+    // Those octets; empty unless hasContentOctets().
+    const Velmora::ByteArray& getContentOctets() const noexcept {
+        return octetsAreContents_ ? octets_ : Velmora::ByteArray::emptyArray;
+    }
 
     // The octet form of the text: ASCII, UCS2, UTF8 or UNIVERSAL.
     virtual int getStringType() const noexcept = 0;
@@ -44,15 +61,25 @@ class ZENTRIK_API ASN1String : public ASN1Object {
 
   protected:
     explicit ASN1String(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}
-    ASN1String(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), value_(value) {
+    ASN1String(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), text_(value) {
         markSet();
     }
     ASN1String(const ASN1String&) = default;
     ASN1String& operator=(const ASN1String&) = default;
 
   private:
-    Velmora::String value_;
-    Velmora::ByteArray encoded_;
+    // The text of octets_ in the octet form of this string's type.
+    Velmora::String textOfOctets() const;
+
+    // A decoded string keeps its contents octets and builds the text from them the first time
+    // getValue() is called. Like every value, a string must not be read by two threads at once while
+    // a thread may also be changing it; reading getValue() counts as changing it the first time.
+    // (The flags come first and are bits, so that they fill the room the base class leaves.)
+    mutable bool textCurrent_ : 1 = true;  // false while text_ is still to be built from octets_
+    bool octetsAreContents_ : 1 = false;   // octets_ encode text_ exactly: the encoders write them
+    bool octetsRecorded_ : 1 = false;      // getEncodedValue() shows octets_
+    mutable Velmora::String text_;
+    Velmora::ByteArray octets_;  // contents octets, or the octets given to setEncodedValue
 };
 
 // Declares a concrete string type: its tag, kind, constructors and clone.

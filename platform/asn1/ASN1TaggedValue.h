@@ -22,7 +22,7 @@ class ZENTRIK_API ASN1TaggedValue : public ASN1Object {
 
     // Stores the encoding; the constructed bit 0x20 of its first octet makes isConstructed() true.
     void setDERBytes(const Velmora::ByteArray& encoding) override;
-    void setDERBytes(Velmora::ByteArray&& encoding);
+    void setDERBytes(Velmora::ByteArray&& encoding) override;
     // The first identifier octet (class bits 0xC0, constructed bit 0x20), 0 without an encoding.
     unsigned char getIdentifierOctet() const noexcept;
 

@@ -6,14 +6,29 @@ ASN1Time::~ASN1Time() = default;
 ASN1UTCTime::~ASN1UTCTime() = default;
 ASN1GeneralizedTime::~ASN1GeneralizedTime() = default;
 
+const Velmora::String& ASN1Time::getValue() const {
+    if (!textCurrent_) {
+        value_ = Velmora::String::fromASCIIByteArray(octets_);
+        textCurrent_ = true;
+    }
+    return value_;
+}
+
+void ASN1Time::setContentOctets(Velmora::ByteArray&& octets) noexcept {
+    octets_ = std::move(octets);
+    hasOctets_ = true;
+    textCurrent_ = false;
+    valueChanged();
+}
+
 bool ASN1Time::equals(const ASN1Object& other) const {
     const auto* that = dynamic_cast<const ASN1Time*>(&other);
-    return that != nullptr && sameFrame(other) && (isNull() || value_ == that->value_);
+    return that != nullptr && sameFrame(other) && (isNull() || getValue() == that->getValue());
 }
 
 Velmora::String ASN1Time::toString() const {
     if (isNull()) return ASN1Object::toString();
-    return value_;
+    return getValue();
 }
 
 ASN1Object* ASN1UTCTime::clone() const {

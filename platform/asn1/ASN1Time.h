@@ -5,6 +5,11 @@ namespace Ostrel {
 
 // Base of the time types: the time as the text that is encoded ("991231235959Z"). The text is kept
 // as given; its syntax is not checked.
+//
+// A decoded time keeps the contents octets of its encoding and builds the text from them the first
+// time getValue() is called; the encoders write those octets back as they are. Like every value, a
+// time must not be read by two threads at once while a thread may also be changing it; reading
+// getValue() counts as changing it the first time.
 class ZENTRIK_API ASN1Time : public ASN1Object {
   public:
     static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::TIME;
@@ -15,15 +20,24 @@ class ZENTRIK_API ASN1Time : public ASN1Object {
 
     ~ASN1Time() override;
 
-    const Velmora::String& getValue() const noexcept { return value_; }
-    void setValue(const Velmora::String& value) {
-        value_ = value;
-        valueChanged();
-    }
+    // The text (built from the contents octets when the value was given as octets).
+    const Velmora::String& getValue() const;
+    void setValue(const Velmora::String& value) { setValue(Velmora::String(value)); }
     void setValue(Velmora::String&& value) noexcept {
         value_ = std::move(value);
+        textCurrent_ = true;
+        octets_.clear();
+        hasOctets_ = false;
         valueChanged();
     }
+
+    // Sets the value from the contents octets of its encoding, one character per octet (Latin-1).
+    void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
+    void setContentOctets(Velmora::ByteArray&& octets) noexcept;
+    // Whether the value is held as contents octets (given with setContentOctets, not replaced since).
+    bool hasContentOctets() const noexcept { return hasOctets_; }
+    // Those octets; empty when the value is held as text.
+    const Velmora::ByteArray& getContentOctets() const noexcept { return octets_; }
 
     bool equals(const ASN1Object& other) const override;
     Velmora::String toString() const override;
@@ -37,7 +51,11 @@ class ZENTRIK_API ASN1Time : public ASN1Object {
     ASN1Time& operator=(const ASN1Time&) = default;
 
   private:
-    Velmora::String value_;
+    // (The flags come first and are bits, so that they fill the room the base class leaves.)
+    mutable bool textCurrent_ : 1 = true;  // false while value_ is still to be built from octets_
+    bool hasOctets_ : 1 = false;
+    mutable Velmora::String value_;
+    Velmora::ByteArray octets_;  // the contents octets, or empty
 };
 
 // UTCTime (tag 23).

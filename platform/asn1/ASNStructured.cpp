@@ -16,12 +16,6 @@ void ASNStructured::appendComponent(ASN1Object* component, int /*where*/) {
     appendComponent(std::unique_ptr<ASN1Object>(component));
 }
 
-void ASNStructured::appendComponent(std::unique_ptr<ASN1Object> component) {
-    if (component && !ignoreRules_) checkComponent(*component);  // a refused component is freed here
-    components_.append(std::move(component));
-    valueChanged();
-}
-
 void ASNStructured::add(const ASN1Object& component) {
     appendComponent(std::unique_ptr<ASN1Object>(component.clone()));
 }

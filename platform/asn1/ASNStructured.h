@@ -34,7 +34,11 @@ class ZENTRIK_API ASNStructured : public ASN1Object {
     // 0. A null component throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT); one that breaks the
     // structure's rules throws Exception (LIB_ASN1, ASN1Error::COMPONENT_REFUSED).
     virtual void appendComponent(ASN1Object* component, int where = 0);
-    void appendComponent(std::unique_ptr<ASN1Object> component);
+    void appendComponent(std::unique_ptr<ASN1Object> component) {
+        if (component && !ignoreRules_) checkComponent(*component);  // a refused component is freed here
+        components_.append(std::move(component));
+        valueChanged();
+    }
     // Appends a copy of `component`.
     void add(const ASN1Object& component);
     // Removes every component.

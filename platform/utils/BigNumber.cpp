@@ -153,7 +153,7 @@ BigNumber BigNumber::fromHexadecimal(std::string_view text) {
 
 const ByteArray BigNumber::toByteArray(bool bigEndian) const {
     std::size_t count = byteLength();
-    if (keepsWidth_) count = std::max(count, width_);
+    if (keepsWidth_) count = std::max<std::size_t>(count, width_);
     if (count == 0) return ByteArray(static_cast<unsigned char>(0));
     ByteArray octets;
     unsigned char* out = octets.prepareAppend(count);
@@ -177,7 +177,7 @@ BigNumber BigNumber::twosComplement() const {
         result.trim();
         return result;
     }
-    const std::size_t octets = std::max(width_, byteLength());
+    const std::size_t octets = std::max<std::size_t>(width_, byteLength());
     if (octets == 0 || octets > 4 * magnitude_.size()) return *this;  // zero, or the top octet is 00
     const std::uint32_t topBit = std::uint32_t{1} << (8 * ((octets - 1) % 4) + 7);
     if ((magnitude_[(octets - 1) / 4] & topBit) == 0) return *this;

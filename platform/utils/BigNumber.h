@@ -33,7 +33,7 @@ public:
     // given (the octets FF FF give -1, the octets 00 FF stay 255).
     BigNumber twosComplement() const;
 
-    bool isNegative() const { return negative_; }
+    bool isNegative() const { return negative_ != 0; }
     bool isZero() const { return magnitude_.empty(); }
     bool fitsInt64() const;
     std::int64_t toInt64() const;  // UtilsException when it does not fit
@@ -48,12 +48,13 @@ public:
 private:
     void trim();
     std::vector<std::uint32_t> magnitude_;  // least significant word first; empty for zero
-    bool negative_ = false;
+    // The sign and the width below share one word, so that a number is as small as a vector and a word.
+    std::size_t negative_ : 1 = 0;
     // The octet width of the two's-complement form the number belongs to: the octet count given to
     // the octet constructors (twosComplement reads the number as that many octets), or k for the
     // result of twosComplement of a negative number. 0: the minimal width.
-    std::size_t width_ = 0;
-    bool keepsWidth_ = false;  // toByteArray writes width_ octets (only twosComplement's k-octet form)
+    std::size_t width_ : 62 = 0;
+    std::size_t keepsWidth_ : 1 = 0;  // toByteArray writes width_ octets (only twosComplement's k-octet form)
 };
 
 ZENTRIK_API std::ostream& operator<<(std::ostream& out, const BigNumber& n);  // decimal

@@ -35,8 +35,6 @@ ByteArray::ByteArray(std::initializer_list<std::uint8_t> octets) : ByteArray() {
 
 ByteArray::ByteArray(const ByteArray& other) : ByteArray() { append(other.data_, other.size_); }
 
-ByteArray::ByteArray(ByteArray&& other) noexcept : ByteArray() { *this = std::move(other); }
-
 ByteArray& ByteArray::operator=(const ByteArray& other) {
     if (this != &other) {
         size_ = 0;
@@ -45,7 +43,7 @@ ByteArray& ByteArray::operator=(const ByteArray& other) {
     return *this;
 }
 
-ByteArray& ByteArray::operator=(ByteArray&& other) noexcept {
+ByteArray& ByteArray::moveAssign(ByteArray& other) noexcept {
     if (this == &other) return *this;
     if (other.isInline()) {
         // Short contents are copied; an allocation of ours is kept for reuse.
@@ -64,8 +62,8 @@ ByteArray& ByteArray::operator=(ByteArray&& other) noexcept {
     return *this;
 }
 
-ByteArray::~ByteArray() {
-    if (!isInline()) std::free(data_);
+void ByteArray::release() noexcept {
+    std::free(data_);
 }
 
 ByteArray ByteArray::operator+(const ByteArray& other) const {
@@ -95,18 +93,15 @@ void ByteArray::reserve(std::size_t capacity) {
     capacity_ = capacity;
 }
 
-ByteArray& ByteArray::append(const void* bytes, std::size_t count) {
-    if (count == 0) return *this;
-    if (size_ + count > capacity_) {
-        // `bytes` may point into this array: keep its offset across the move.
-        const unsigned char* src = static_cast<const unsigned char*>(bytes);
-        if (src >= data_ && src < data_ + capacity_ + 1) {
-            std::size_t offset = static_cast<std::size_t>(src - data_);
-            grow(size_ + count);
-            bytes = data_ + offset;
-        } else {
-            grow(size_ + count);
-        }
+ByteArray& ByteArray::appendGrowing(const void* bytes, std::size_t count) {
+    // `bytes` may point into this array: keep its offset across the move.
+    const unsigned char* src = static_cast<const unsigned char*>(bytes);
+    if (src >= data_ && src < data_ + capacity_ + 1) {
+        std::size_t offset = static_cast<std::size_t>(src - data_);
+        grow(size_ + count);
+        bytes = data_ + offset;
+    } else {
+        grow(size_ + count);
     }
     std::memmove(data_ + size_, bytes, count);
     size_ += count;
@@ -118,23 +113,6 @@ void ByteArray::resize(std::size_t size) {
     if (size > capacity_) grow(size);
     if (size > size_) std::memset(data_ + size_, 0, size - size_);
     size_ = size;
-    data_[size_] = 0;
-}
-
-void ByteArray::truncate(std::size_t size) {
-    if (size < size_) {
-        size_ = size;
-        data_[size_] = 0;
-    }
-}
-
-unsigned char* ByteArray::prepareAppend(std::size_t count) {
-    if (size_ + count > capacity_) grow(size_ + count);
-    return data_ + size_;
-}
-
-void ByteArray::setLength(std::size_t size) {
-    size_ = std::min(size, capacity_);
     data_[size_] = 0;
 }
 

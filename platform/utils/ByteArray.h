@@ -2,6 +2,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <iosfwd>
 #include <string>
@@ -31,10 +32,33 @@ public:
     explicit ByteArray(std::string_view octets) : ByteArray(octets.data(), octets.size()) {}
 
     ByteArray(const ByteArray& other);
-    ByteArray(ByteArray&& other) noexcept;
+    // Moves take an allocation over; short contents are copied (all of the inline room at once).
+    ByteArray(ByteArray&& other) noexcept : size_(other.size_) {
+        if (other.isInline()) {
+            std::memcpy(inline_, other.inline_, kInline + 1);
+        } else {
+            data_ = other.data_;
+            capacity_ = other.capacity_;
+            other.data_ = other.inline_;
+            other.capacity_ = kInline;
+        }
+        other.size_ = 0;
+        other.data_[0] = 0;
+    }
     ByteArray& operator=(const ByteArray& other);
-    ByteArray& operator=(ByteArray&& other) noexcept;
-    ~ByteArray();
+    ByteArray& operator=(ByteArray&& other) noexcept {
+        if (isInline() && other.isInline() && this != &other) {
+            std::memcpy(inline_, other.inline_, kInline + 1);
+            size_ = other.size_;
+            other.size_ = 0;
+            other.data_[0] = 0;
+            return *this;
+        }
+        return moveAssign(other);
+    }
+    ~ByteArray() {
+        if (!isInline()) release();
+    }
 
     ByteArray& operator+=(const ByteArray& other) { return append(other.data_, other.size_); }
     ByteArray& operator+=(unsigned char octet) { return append(octet); }
@@ -75,7 +99,13 @@ public:
     const unsigned char* end() const { return data_ + size_; }
     std::string_view view() const { return {reinterpret_cast<const char*>(data_), size_}; }
 
-    ByteArray& append(const void* bytes, std::size_t count);
+    ByteArray& append(const void* bytes, std::size_t count) {
+        if (count > capacity_ - size_) return appendGrowing(bytes, count);
+        if (count) std::memmove(data_ + size_, bytes, count);
+        size_ += count;
+        data_[size_] = 0;
+        return *this;
+    }
     ByteArray& append(unsigned char octet) {
         if (size_ == capacity_) grow(size_ + 1);
         data_[size_++] = octet;
@@ -84,15 +114,29 @@ public:
     }
     void reserve(std::size_t capacity);
     void resize(std::size_t size);      // new octets are 0
-    void truncate(std::size_t size);    // keeps the first `size` octets
+    void truncate(std::size_t size) {   // keeps the first `size` octets
+        if (size < size_) {
+            size_ = size;
+            data_[size_] = 0;
+        }
+    }
     void clear() { truncate(0); }
     // Makes room for `count` more octets and returns where they go; commit them with setLength.
-    unsigned char* prepareAppend(std::size_t count);
-    void setLength(std::size_t size);   // within capacity, after prepareAppend
+    unsigned char* prepareAppend(std::size_t count) {
+        if (size_ + count > capacity_) grow(size_ + count);
+        return data_ + size_;
+    }
+    void setLength(std::size_t size) {  // within capacity, after prepareAppend
+        size_ = size < capacity_ ? size : capacity_;
+        data_[size_] = 0;
+    }
 
 private:
     static constexpr std::size_t kInline = 31;
     void grow(std::size_t needed);
+    ByteArray& moveAssign(ByteArray& other) noexcept;
+    ByteArray& appendGrowing(const void* bytes, std::size_t count);
+    void release() noexcept;
     bool isInline() const { return data_ == inline_; }
 
     unsigned char* data_ = inline_;

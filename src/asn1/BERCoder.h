@@ -39,6 +39,8 @@ private:
     // its end-of-contents, with nested indefinite forms kept and definite lengths made minimal.
     static ByteArray readTillDoubleZero(InputStream& in);
     static ByteArray readTillDoubleZero(InputStream& in, unsigned int depth);
+    // The same, appended to `result`.
+    static void readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray& result);
     // Consumes the end-of-contents octets when they come next; failure 26 when the data ends instead.
     static bool atEndOfContents(InputStream& in, const char* operation);
 

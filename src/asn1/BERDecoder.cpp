@@ -33,8 +33,7 @@ CoderException truncated(const char* operation, std::uint64_t consumed, std::uin
 }  // namespace
 
 SmartPointer<ASN1Object> BERCoder::decode(const ByteArray& bytes) {
-    ByteArrayInputStream in(bytes.data(), bytes.size());
-    return decode(in);
+    return decodeInPlace(bytes, [](InputStream& in) { return BERCoder::decode(in); });
 }
 
 SmartPointer<ASN1Object> BERCoder::decode(InputStream& in) {
@@ -67,43 +66,54 @@ int BERCoder::getLength(InputStream& in) {
 }
 
 bool BERCoder::atEndOfContents(InputStream& in, const char* operation) {
-    const ByteArray next = in.readBlob(2);
-    if (next.size() < 2) {
-        in.pushBack(next);
+    // Two octets are needed either way: fewer left is a truncated element.
+    const int first = in.readOctet();
+    const int second = first < 0 ? -1 : in.readOctet();
+    if (second < 0) {
+        if (first >= 0) in.pushBack(static_cast<unsigned char>(first));
         throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
                              "the data ends before the end-of-contents octets");
     }
-    if (next[0] == 0 && next[1] == 0) return true;
-    in.pushBack(next);
+    if (first == 0 && second == 0) return true;
+    in.pushBack(static_cast<unsigned char>(second));  // the pair goes back, `first` in front
+    in.pushBack(static_cast<unsigned char>(first));
     return false;
 }
 
 ByteArray BERCoder::readTillDoubleZero(InputStream& in) { return readTillDoubleZero(in, 0); }
 
 ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
+    ByteArray result;
+    readTillDoubleZero(in, depth, result);
+    return result;
+}
+
+void BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray& result) {
     // Walks the elements without recursion; `open` counts the indefinite elements not yet closed.
-    ByteArray result(1024);
     unsigned int open = 1;
     for (;;) {
-        const ByteArray next = in.readBlob(2);
-        if (next[0] == 0 && next[1] == 0) {  // checking index: the end of the data throws IndexOutOfRange
-            result += next;
-            if (--open == 0) return result;
-            continue;
+        // An end-of-contents pair, or the first identifier octet of the next element. At the end of
+        // the data this fails as a checking index into the pair would.
+        const int first = in.readOctet();
+        if (first < 0) throw IndexOutOfRange(0, 0);
+        if (first == 0) {
+            const int second = in.readOctet();
+            if (second < 0) throw IndexOutOfRange(1, 1);
+            if (second == 0) {
+                result += static_cast<unsigned char>(0x00);
+                result += static_cast<unsigned char>(0x00);
+                if (--open == 0) return;
+                continue;
+            }
+            in.pushBack(static_cast<unsigned char>(second));
         }
-        in.pushBack(next);
-        // Identifier 00 belongs to the end-of-contents octets alone; in any other form it would be
-        // rebuilt as one.
-        if (next[0] == 0)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
-                                 failures::kBERReadTillDoubleZero,
-                                 "identifier 00 is reserved for the end-of-contents octets");
-        if (isContextSpecific(in)) {
+        if (first & 0x80) {
+            in.pushBack(static_cast<unsigned char>(first));
             ByteArray identifier;
             getTaggedValue(in, identifier);
             result += identifier;
         } else {
-            result += nextOctet(in);
+            result += static_cast<unsigned char>(first);
         }
         const int length = getLength(in);
         if (length < 0) {
@@ -113,9 +123,14 @@ ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
                                          " levels deep");
             result += static_cast<unsigned char>(0x80);
             ++open;
+        } else if (length == 0 && first == 0x00) {
+            // An element 00 of length 0 written 00 00 would read as the end-of-contents: its length
+            // keeps the long form.
+            result += static_cast<unsigned char>(0x81);
+            result += static_cast<unsigned char>(0x00);
         } else {
             result += encodeLength(static_cast<unsigned int>(length));
-            result += readContents(in, static_cast<unsigned int>(length), failures::kBERReadTillDoubleZero);
+            appendContents(in, static_cast<unsigned int>(length), result, failures::kBERReadTillDoubleZero);
         }
     }
 }
@@ -169,18 +184,20 @@ void BERCoder::decode(InputStream& in, ASN1Object*& out) const {
                                              ByteArray(octet).toPrintableString(16, false) + ")",
                                          "");
                 in.pushBack(octet);
-                ByteArray encoding(1024);
+                // The element as it is kept: its identifier octets as they came, the length (minimal,
+                // or 80), and the contents read straight behind them.
+                ByteArray encoding;
                 const unsigned int tag = getTaggedValue(in, encoding);
                 const int length = getLength(in);
                 if (length < 0) {
                     encoding += static_cast<unsigned char>(0x80);
-                    encoding += readTillDoubleZero(in, depth());
+                    readTillDoubleZero(in, depth(), encoding);
                 } else {
                     encoding += encodeLength(static_cast<unsigned int>(length));
-                    encoding += readContents(in, static_cast<unsigned int>(length), failures::kBERDecode);
+                    appendContents(in, static_cast<unsigned int>(length), encoding, failures::kBERDecode);
                 }
                 value.reset(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
-                value->setDERBytes(encoding);
+                value->setDERBytes(std::move(encoding));
                 result = value.get();
             }
         }

@@ -74,7 +74,7 @@ void BERCoder::encodeOctetString(const ASN1OctetString* value, OutputStream& out
         for (const ByteArray& s : segments) out << s;
         return;
     }
-    writeElement(out, value, value->getValue());
+    writeElement(out, value, value->getOwnValue());  // without segments: the string's own octets
 }
 
 }  // namespace Ostrel

@@ -1,6 +1,8 @@
 // The DER coder's frame: static entry points, the validity test, identifier and length octets.
 #include "zentrik/asn1/DERCoder.h"
 
+#include <algorithm>
+
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
 
@@ -15,6 +17,35 @@ namespace failures = Velmora::failures;
 
 namespace {
 void deleteValue(ASN1Object* value) { ASN1Object::deleteObject(value); }
+
+// The octets of a decode call, read in place. The decoders step back over an identifier octet they
+// have just read once per constructed element; here that is a step of the window, with no octets
+// compared through a library call and no array made for them.
+class OctetsInputStream final : public Velmora::InputStream {
+public:
+    OctetsInputStream(const unsigned char* octets, std::size_t count) : start_(octets), end_(octets + count) {
+        setWindow(start_, end_);
+    }
+    bool hasData() override { return hasBuffer() || windowPosition() != end_; }
+    void pushBack(unsigned char octet) override {
+        const unsigned char* at = windowPosition();
+        if (!hasBuffer() && at != start_ && at[-1] == octet) {
+            setWindowPosition(at - 1);
+            adjustCount(-1);
+            return;
+        }
+        InputStream::pushBack(octet);
+    }
+    using InputStream::pushBack;
+
+protected:
+    std::size_t readFromSource(unsigned char*, std::size_t) override { return 0; }
+    bool sourceHasData() override { return false; }  // everything is in the window
+
+private:
+    const unsigned char* start_;
+    const unsigned char* end_;
+};
 
 SmartPointer<ASN1Object> decodeWith(const DERCoder& coder, InputStream& in,
                                     void (*run)(const DERCoder&, InputStream&, ASN1Object*&)) {
@@ -31,11 +62,15 @@ SmartPointer<ASN1Object> decodeWith(const DERCoder& coder, InputStream& in,
 
 DERCoder::~DERCoder() = default;
 
-DERCoder::Nesting::Nesting(const DERCoder& coder, const char* operation) : coder_(coder) {
-    if (coder_.depth_ >= failures::kMaxNesting)
-        throw CoderException(Exception::LIB_CODERS, failures::kTooDeep, operation,
-                             "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
-    ++coder_.depth_;
+void DERCoder::tooDeep(const char* operation) {
+    static_assert(kNestingLimit == failures::kMaxNesting, "one nesting limit for every coder");
+    throw CoderException(Exception::LIB_CODERS, failures::kTooDeep, operation,
+                         "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
+}
+
+void DERCoder::addScratch() const {
+    if (scratch_.empty()) scratch_.reserve(16);
+    scratch_.push_back(std::make_unique<ByteArrayOutputStream>(256));
 }
 
 const ByteArray DERCoder::encode(const ASN1Object* value) {
@@ -69,8 +104,13 @@ const ByteArray DERCoder::encode(const ASNInterface& object) {
 }
 
 SmartPointer<ASN1Object> DERCoder::decode(const ByteArray& octets) {
-    ByteArrayInputStream in(octets.data(), octets.size());
-    return decode(in);
+    return decodeInPlace(octets, [](InputStream& in) { return DERCoder::decode(in); });
+}
+
+SmartPointer<ASN1Object> DERCoder::decodeInPlace(const ByteArray& octets,
+                                                 SmartPointer<ASN1Object> (*run)(InputStream&)) {
+    OctetsInputStream in(octets.data(), octets.size());
+    return run(in);
 }
 
 SmartPointer<ASN1Object> DERCoder::decode(InputStream& in) {
@@ -114,18 +154,24 @@ const ByteArray DERCoder::encodeTagClassValue(unsigned int classBits, unsigned i
     return ByteArray(octets, static_cast<std::size_t>(groups) + 1);
 }
 
-unsigned int DERCoder::getLength(InputStream& in) {
-    const int first = in.readOctet();
+unsigned int DERCoder::getLength(InputStream& in) { return lengthFrom(in, in.readOctet()); }
+
+unsigned int DERCoder::lengthFrom(InputStream& in, int first) {
     if (first < 0)
         throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
                              failures::kNoLengthMessage);
     if (first == 0x80) throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength, "");
     if (first < 0x80) return static_cast<unsigned int>(first);
     const unsigned int k = static_cast<unsigned int>(first) - 0x80;
-    const ByteArray octets = in.readBlob(k);
+    unsigned char room[8];
+    const ByteArray octets = k <= sizeof room ? ByteArray() : in.readBlob(k);
+    const std::size_t got = k <= sizeof room ? in.read(room, k) : octets.size();
+    const unsigned char* read = k <= sizeof room ? room : octets.data();
     std::uint64_t length = 0;
     for (unsigned int i = 0; i < k; ++i) {
-        length = (length << 8) | octets[i];  // a missing octet throws IndexOutOfRange
+        // A missing octet throws IndexOutOfRange, as a checking index into the octets read would.
+        if (i >= got) throw Velmora::IndexOutOfRange(i, static_cast<unsigned int>(got));
+        length = (length << 8) | read[i];
         // Leading zero octets are accepted; a length past 32 bits is refused rather than cut.
         if (length > 0xFFFFFFFFu)
             throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
@@ -140,15 +186,13 @@ bool DERCoder::isContextSpecific(InputStream& in) {
 }
 
 unsigned int DERCoder::getTaggedValue(InputStream& in, ByteArray& consumed) {
-    const ByteArray first = in.readBlob(1);
-    const unsigned char octet = first[0];
+    const unsigned char octet = nextOctet(in);
     if (!(octet & 0x80)) throw CoderException(Exception::LIB_CODERS, failures::kNotTagged, failures::kGetTaggedValue, "");
-    consumed = first;
+    consumed = ByteArray(octet);
     if ((octet & 0x1F) != 0x1F) return octet & 0x1F;
     std::uint64_t number = 0;
     for (;;) {
-        const ByteArray next = in.readBlob(1);
-        const unsigned char group = next[0];
+        const unsigned char group = nextOctet(in);
         consumed += group;
         number = (number << 7) | (group & 0x7F);
         // A tag number past 32 bits cannot be held: refuse it rather than lose its high groups.
@@ -172,18 +216,56 @@ unsigned int DERCoder::peekAtTaggedValue(InputStream& in) {
     return number;
 }
 
-unsigned char DERCoder::nextOctet(InputStream& in) {
-    const int octet = in.readOctet();
-    if (octet < 0) throw Velmora::IndexOutOfRange(0, 0);
-    return static_cast<unsigned char>(octet);
+void DERCoder::noOctet() { throw Velmora::IndexOutOfRange(0, 0); }
+
+void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation) {
+    // Grows with what actually arrives rather than with what the length claims.
+    const std::size_t start = out.size();
+    std::uint64_t done = 0;
+    std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(length, InputStream::kChunkSize));
+    while (done < length) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(step, length - done));
+        unsigned char* room = out.prepareAppend(want);
+        const std::size_t got = in.read(room, want);
+        done += got;
+        out.setLength(start + static_cast<std::size_t>(done));
+        if (got < want) break;
+        step = std::min<std::size_t>(step * 2, 16 * InputStream::kChunkSize);
+    }
+    if (done < length)
+        throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
+                             "the contents end after " + std::to_string(done) + " of " + std::to_string(length) +
+                                 " octets");
 }
 
 ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const char* operation) {
-    ByteArray contents = in.readBlob(static_cast<std::size_t>(length));
-    if (contents.size() < length)
-        throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                             "the contents end after " + std::to_string(contents.size()) + " of " +
-                                 std::to_string(length) + " octets");
+    ByteArray contents;
+    if (length <= 16) {  // a few octets: read one by one in place, no calls
+        unsigned char* room = contents.prepareAppend(static_cast<std::size_t>(length));
+        for (std::size_t got = 0; got < length; ++got) {
+            const int octet = in.readOctet();
+            if (octet < 0) {
+                contents.setLength(got);
+                throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
+                                     "the contents end after " + std::to_string(got) + " of " +
+                                         std::to_string(length) + " octets");
+            }
+            room[got] = static_cast<unsigned char>(octet);
+        }
+        contents.setLength(static_cast<std::size_t>(length));
+        return contents;
+    }
+    if (length < 32) {  // within the array's own room: one read, no allocation
+        const std::size_t want = static_cast<std::size_t>(length);
+        const std::size_t got = in.read(contents.prepareAppend(want), want);
+        contents.setLength(got);
+        if (got < want)
+            throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
+                                 "the contents end after " + std::to_string(got) + " of " + std::to_string(length) +
+                                     " octets");
+        return contents;
+    }
+    appendContents(in, length, contents, operation);
     return contents;
 }
 

@@ -1,4 +1,7 @@
 #pragma once
+#include <memory>
+#include <vector>
+
 #include "zentrik/platform/asn1/ASN1.h"
 #include "zentrik/platform/utils/ByteArray.h"
 #include "zentrik/platform/utils/InputStream.h"
@@ -20,7 +23,7 @@ using Velmora::SmartPointer;
 class ZENTRIK_API DERCoder {
 public:
     DERCoder() = default;
-    DERCoder(const DERCoder&) = default;
+    DERCoder(const DERCoder& other) : depth_(other.depth_) {}  // buffers are not shared
     DERCoder& operator=(const DERCoder&) { return *this; }
     virtual ~DERCoder();
 
@@ -72,11 +75,28 @@ protected:
     virtual ASN1ObjectIdentifier* decodeObjectIdentifier(ASN1ObjectIdentifier* value, InputStream& in) const;
 
     // Shared by both coders.
+    // Runs a decoder entry point on `octets`, read in place through a stream of the coders' own.
+    static SmartPointer<ASN1Object> decodeInPlace(const ByteArray& octets,
+                                                  SmartPointer<ASN1Object> (*run)(InputStream&));
     void writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const;
+    // getLength, with the short form, which almost every element has, read in place.
+    static unsigned int readLength(InputStream& in) {
+        const int first = in.readOctet();
+        return first >= 0 && first < 0x80 ? static_cast<unsigned int>(first) : lengthFrom(in, first);
+    }
+    // getLength after its first octet (-1: there was none).
+    static unsigned int lengthFrom(InputStream& in, int first);
     // Reads one octet; IndexOutOfRange when there is none, as the checking index of a short read gives.
-    static unsigned char nextOctet(InputStream& in);
+    static unsigned char nextOctet(InputStream& in) {
+        const int octet = in.readOctet();
+        if (octet < 0) noOctet();
+        return static_cast<unsigned char>(octet);
+    }
+    [[noreturn]] static void noOctet();
     // Reads `length` contents octets; failure 26 when the data ends first.
     static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
+    // Appends `length` contents octets to `out`, growing it with what arrives; failure 26 as above.
+    static void appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation);
     // The universal identifier octet of a value: its tag value, with the constructed bit where it applies.
     static unsigned char universalOctet(const ASN1Object* value, bool constructedStrings);
     // Identifier octets for a value; with `constructedStrings` only BIT and OCTET STRINGs get the
@@ -88,7 +108,10 @@ protected:
     // Counts the levels of nesting of the current call; failure 25 past the limit.
     class Nesting {
     public:
-        Nesting(const DERCoder& coder, const char* operation);
+        Nesting(const DERCoder& coder, const char* operation) : coder_(coder) {
+            if (coder_.depth_ >= kNestingLimit) tooDeep(operation);
+            ++coder_.depth_;
+        }
         ~Nesting() { --coder_.depth_; }
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
@@ -98,10 +121,42 @@ protected:
     };
 
     unsigned int depth() const { return depth_; }
+    // The deepest nesting the coders follow (failure 25 beyond it).
+    static constexpr unsigned int kNestingLimit = 200;
+    [[noreturn]] static void tooDeep(const char* operation);
+
+    // A buffer of the coder's for the contents of one element being encoded, emptied when taken and
+    // the coder's again when the Scratch ends; elements nested inside take buffers of their own. The
+    // buffers live as long as the coder, so a document costs one per level of nesting, not one per
+    // element.
+    class Scratch {
+    public:
+        explicit Scratch(const DERCoder& coder) : coder_(coder) {
+            if (coder_.scratchInUse_ == coder_.scratch_.size()) coder_.addScratch();
+            stream_ = coder_.scratch_[coder_.scratchInUse_++].get();
+            stream_->reset();
+        }
+        ~Scratch() { --coder_.scratchInUse_; }
+        Scratch(const Scratch&) = delete;
+        Scratch& operator=(const Scratch&) = delete;
+        Velmora::ByteArrayOutputStream& stream() const { return *stream_; }
+
+    private:
+        const DERCoder& coder_;
+        Velmora::ByteArrayOutputStream* stream_;
+    };
 
 private:
-    // The one piece of state: how deep the call in progress has nested. A coder lives for one call.
+    // How deep the call in progress has nested. A coder lives for one call.
     mutable unsigned int depth_ = 0;
+    void addScratch() const;
+    // A context-specific or private element, its identifier still in the stream, kept as its encoding
+    // in an ASN1TaggedValue; the caller owns the result.
+    static ASN1Object* decodeTaggedEncoding(InputStream& in);
+
+    // The encoder's contents buffers; the first scratchInUse_ are taken.
+    mutable std::vector<std::unique_ptr<Velmora::ByteArrayOutputStream>> scratch_;
+    mutable unsigned int scratchInUse_ = 0;
 };
 
 }  // namespace Ostrel

@@ -4,16 +4,13 @@
 #include "zentrik/asn1/DERCoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
-#include "zentrik/platform/utils/UTF8String.h"
 
 namespace Ostrel {
 
-using Velmora::BigNumber;
 using Velmora::CoderException;
 using Velmora::Exception;
 using Velmora::IntArray;
 using Velmora::String;
-using Velmora::UTF8String;
 namespace failures = Velmora::failures;
 
 namespace {
@@ -23,6 +20,14 @@ void appendDecoded(Container* container, ASN1Object* component) {
     std::unique_ptr<ASN1Object, void (*)(ASN1Object*)> owned(component, &ASN1Object::deleteObject);
     container->appendComponent(owned.get(), 0);
     owned.release();
+}
+
+// A fresh value of the class makeASN1Object gives for its kind; `holder` keeps it for the failure paths.
+template <typename T>
+T* fresh(ASN1Object*& holder) {
+    auto made = std::make_unique<T>();
+    holder = made.get();
+    return made.release();
 }
 
 CoderException truncatedStructure(const char* operation, std::uint64_t consumed, std::uint64_t length) {
@@ -51,23 +56,23 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
             return value;
         };
         switch (octet) {
-            case 0x01: out = decodeBoolean(static_cast<ASN1Boolean*>(make(ASNTag::BOOLEAN)), in); break;
-            case 0x02: out = decodeInteger(static_cast<ASN1Integer*>(make(ASNTag::INTEGER)), in); break;
+            case 0x01: out = decodeBoolean(fresh<ASN1Boolean>(value), in); break;
+            case 0x02: out = decodeInteger(fresh<ASN1Integer>(value), in); break;
             case 0x03:
             case 0x23:
                 in.pushBack(octet);
-                out = decodeBitString(static_cast<ASN1BitString*>(make(ASNTag::BIT_STRING)), in);
+                out = decodeBitString(fresh<ASN1BitString>(value), in);
                 break;
             case 0x04:
             case 0x24:
                 in.pushBack(octet);
-                out = decodeOctetString(static_cast<ASN1OctetString*>(make(ASNTag::OCTET_STRING)), in);
+                out = decodeOctetString(fresh<ASN1OctetString>(value), in);
                 break;
-            case 0x05: out = decodeNull(static_cast<ASN1Null*>(make(ASNTag::ASN1_NULL)), in); break;
+            case 0x05: out = decodeNull(fresh<ASN1Null>(value), in); break;
             case 0x06:
-                out = decodeObjectIdentifier(static_cast<ASN1ObjectIdentifier*>(make(ASNTag::OBJECT_IDENTIFIER)), in);
+                out = decodeObjectIdentifier(fresh<ASN1ObjectIdentifier>(value), in);
                 break;
-            case 0x0A: out = decodeEnumerated(static_cast<ASN1Enumerated*>(make(ASNTag::ENUMERATED)), in); break;
+            case 0x0A: out = decodeEnumerated(fresh<ASN1Enumerated>(value), in); break;
             case 0x0C:
             case 0x12:
             case 0x13:
@@ -92,16 +97,7 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
                                              ByteArray(octet).toPrintableString(16, false) + ")",
                                          "");
                 in.pushBack(octet);
-                const unsigned int tag = getTaggedValue(in);
-                const unsigned int length = getLength(in);
-                ByteArray encoding(1024);
-                encoding += encodeTagClassValue(0, tag);
-                encoding += encodeLength(length);
-                encoding += readContents(in, length, failures::kDERDecode);
-                // Class and constructed bits as read; the tag number in its shortest form.
-                encoding[0] = static_cast<unsigned char>((octet & 0xE0) | (encoding[0u] & 0x1F));
-                value = ASN1Object::makeASN1Object(ASNTag::TAGGED, tag);
-                value->setDERBytes(encoding);
+                value = decodeTaggedEncoding(in);
                 out = value;
         }
     } catch (const Exception& e) {
@@ -113,6 +109,20 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
         out = nullptr;
         throw;
     }
+}
+
+ASN1Object* DERCoder::decodeTaggedEncoding(InputStream& in) {
+    // The element as it is kept: the identifier octets as they came (a tag number below 31 may come
+    // in the long form, and must stay so), the length octets written again, then the contents read
+    // straight behind them.
+    ByteArray encoding;
+    const unsigned int tag = getTaggedValue(in, encoding);
+    const unsigned int length = readLength(in);
+    encoding += encodeLength(length);
+    appendContents(in, length, encoding, failures::kDERDecode);
+    std::unique_ptr<ASN1Object> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
+    value->setDERBytes(std::move(encoding));
+    return value.release();
 }
 
 ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const {
@@ -128,13 +138,9 @@ ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
 }
 
 ASN1Integer* DERCoder::decodeInteger(ASN1Integer* value, InputStream& in) const {
-    const unsigned int length = getLength(in);
-    ByteArray contents = readContents(in, length, kDecodeInteger);
-    const bool negative = contents[0u] & 0x80;  // growing index: empty contents read as 00
-    const std::size_t n = contents.size();
-    for (std::size_t i = 0; i < n / 2; ++i) std::swap(contents.data()[i], contents.data()[n - 1 - i]);
-    const BigNumber number(contents, false);
-    value->setValue(negative ? number.twosComplement() : number);
+    const unsigned int length = readLength(in);
+    // Kept as octets (empty contents read as 0); the number is built when it is asked for.
+    value->setContentOctets(readContents(in, length, kDecodeInteger));
     return value;
 }
 
@@ -142,7 +148,7 @@ ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
     const unsigned char identifier = nextOctet(in);
     if (identifier & 0x20)
         throw CoderException(Exception::LIB_CODERS, failures::kConstructedBitString, failures::kDERDecodeBitString, "");
-    const unsigned int length = getLength(in);
+    const unsigned int length = readLength(in);
     // A bit string always has its unused-bits octet; without it there is nothing to read.
     if (length == 0)
         throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDERDecodeBitString,
@@ -154,7 +160,7 @@ ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
 
 ASN1OctetString* DERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
     const unsigned char identifier = nextOctet(in);
-    const unsigned int length = getLength(in);
+    const unsigned int length = readLength(in);
     if (!(identifier & 0x20)) {
         value->setValue(readContents(in, length, kDecodeOctetString));
     } else if (length == 0) {
@@ -178,7 +184,7 @@ ASN1Null* DERCoder::decodeNull(ASN1Null* value, InputStream& in) const {
 }
 
 ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& in) const {
-    const unsigned int length = getLength(in);
+    const unsigned int length = readLength(in);
     const ByteArray contents = readContents(in, length, kDecodeEnumerated);
     // Two's complement, big-endian; octets beyond four must only repeat the sign.
     if (contents.size() > 4) {
@@ -193,24 +199,16 @@ ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& i
 }
 
 ASN1String* DERCoder::decodeString(ASN1String* value, InputStream& in) const {
-    const unsigned int length = getLength(in);
-    const ByteArray contents = readContents(in, length, kDecodeString);
-    const int kind = value->getStringType();
-    if (kind == 4 || kind == 7) {
-        value->setValue(String::fromUCS2ByteArray(contents));
-        value->setEncodedValue(contents);
-    } else if (kind == 6) {
-        value->setValue(UTF8String(contents).toString(0x3F));
-        value->setEncodedValue(contents);
-    } else {
-        value->setValue(String::fromASCIIByteArray(contents));
-    }
+    const unsigned int length = readLength(in);
+    // Kept as octets; the text (UTF-16 for kinds 4 and 7, UTF-8 with '?' for bad sequences for
+    // kind 6, Latin-1 otherwise) is built when it is asked for.
+    value->setContentOctets(readContents(in, length, kDecodeString));
     return value;
 }
 
 ASN1Time* DERCoder::decodeTime(ASN1Time* value, InputStream& in) const {
-    const unsigned int length = getLength(in);
-    value->setValue(String::fromASCIIByteArray(readContents(in, length, kDecodeTime)));
+    const unsigned int length = readLength(in);
+    value->setContentOctets(readContents(in, length, kDecodeTime));
     return value;
 }
 
@@ -219,20 +217,21 @@ ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
     try {
         const unsigned char identifier = nextOctet(in);
         if (identifier == 0x30)
-            structure = static_cast<ASNStructured*>(ASN1Object::makeASN1Object(ASNTag::SEQUENCE, 0));
+            structure = std::make_unique<ASN1Sequence>().release();
         else if (identifier == 0x31)
-            structure = static_cast<ASNStructured*>(ASN1Object::makeASN1Object(ASNTag::SET, 0));
+            structure = std::make_unique<ASN1Set>().release();
         else
             throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier, failures::kDecodeStructured,
                                  "");
         structure->ignoreComponentRules(true);
-        const unsigned int length = getLength(in);
+        const unsigned int length = readLength(in);
         const std::uint64_t start = in.getCount();
         while (in.getCount() - start < length) {
             if (!in.hasData()) throw truncatedStructure(failures::kDecodeStructured, in.getCount() - start, length);
             ASN1Object* component = nullptr;
             decode(in, component);
-            appendDecoded(structure, component);
+            // A SEQUENCE or SET of the library's own: its appendComponent is ASNStructured's.
+            structure->appendComponent(std::unique_ptr<ASN1Object>(component));
         }
         return structure;
     } catch (const Exception& e) {
@@ -245,40 +244,59 @@ ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
 }
 
 ASN1ObjectIdentifier* DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier* value, InputStream& in) const {
-    const unsigned int length = getLength(in);
-    const ByteArray contents = readContents(in, length, failures::kDecodeOID);
+    const unsigned int length = readLength(in);
+    ByteArray contents = readContents(in, length, failures::kDecodeOID);
     if (contents.isEmpty())
         throw CoderException(Exception::LIB_CODERS, failures::kEmptyObjectIdentifier, failures::kDecodeOID, "");
-    IntArray arcs;
-    arcs.reserve(contents.size() + 1);
+    // The usual case: complete, minimal octets, kept as they are (the encoder writes them back).
+    if (value->setContentOctets(std::move(contents))) return value;
+    // Otherwise the octets are still there: refuse what cannot be held, drop an unfinished last arc,
+    // and make leading zero groups minimal.
     std::uint64_t accumulator = 0;
     bool first = true;
-    for (unsigned char octet : contents) {
+    bool minimal = true;     // no subidentifier starts with the octet 0x80
+    std::size_t end = 0;     // the octets up to the end of the last complete subidentifier
+    bool starting = true;
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        const unsigned char octet = contents.data()[i];
+        if (starting && octet == 0x80) minimal = false;
         accumulator = (accumulator << 7) | (octet & 0x7F);
         if (accumulator > 0xFFFFFFFFu)
             throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
                                  "an arc of the object identifier does not fit in 32 bits");
-        if (octet & 0x80) continue;
-        if (first) {
-            // The first subidentifier holds the first two arcs: 40 x first + second, in base 128.
-            const std::uint64_t top = accumulator < 40 ? 0 : accumulator < 80 ? 1 : 2;
-            const std::uint64_t second = accumulator - 40 * top;
-            if (second > 0x7FFFFFFFu)
-                throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
-                                     "the second arc of the object identifier does not fit in 31 bits");
-            arcs += static_cast<int>(top);
-            arcs += static_cast<int>(second);
-            first = false;
-        } else {
-            arcs += static_cast<int>(static_cast<std::uint32_t>(accumulator));
-        }
+        starting = !(octet & 0x80);
+        if (!starting) continue;
+        // The first subidentifier holds the first two arcs: 40 x first + second, in base 128.
+        if (first && accumulator >= 80 && accumulator - 80 > 0x7FFFFFFFu)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
+                                 "the second arc of the object identifier does not fit in 31 bits");
+        first = false;
         accumulator = 0;
+        end = i + 1;
     }
     // Octets of an unfinished last arc are dropped; without even the first subidentifier nothing is left.
     if (first)
         throw CoderException(Exception::LIB_CODERS, failures::kEmptyObjectIdentifier, failures::kDecodeOID,
                              "the first subidentifier is unfinished");
-    value->setValue(arcs);
+    contents.truncate(end);
+    if (minimal && value->setContentOctets(std::move(contents))) return value;
+    // Leading zero groups: held as arcs, so that the identifier is written again in minimal form.
+    IntArray arcs;
+    arcs.reserve(contents.size() + 1);
+    accumulator = 0;
+    for (unsigned char octet : contents) {
+        accumulator = (accumulator << 7) | (octet & 0x7F);
+        if (octet & 0x80) continue;
+        if (arcs.isEmpty()) {
+            const std::uint64_t top = accumulator < 40 ? 0 : accumulator < 80 ? 1 : 2;
+            arcs += static_cast<int>(top);
+            arcs += static_cast<int>(accumulator - 40 * top);
+        } else {
+            arcs += static_cast<int>(static_cast<std::uint32_t>(accumulator));
+        }
+        accumulator = 0;
+    }
+    value->setValue(std::move(arcs));
     return value;
 }
 

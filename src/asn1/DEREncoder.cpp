@@ -1,5 +1,7 @@
 // The DER coder's encoding side: the dispatch on the value's kind and one writer per value family.
 #include <algorithm>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 #include "zentrik/asn1/DERCoder.h"
@@ -29,6 +31,22 @@ ByteArray minimalTwosComplement(long long value) {
         value >>= 8;  // arithmetic: the sign is kept
     } while (!((value == 0 && !(octets[8 - count] & 0x80)) || (value == -1 && (octets[8 - count] & 0x80))));
     return ByteArray(octets + 8 - count, static_cast<std::size_t>(count));
+}
+
+// Elements up to this size are assembled in one array (held inside it) before they are written.
+constexpr std::size_t kShortElement = 31;
+
+// The length octets of `length` (as encodeLength gives them) into `octets`; returns how many.
+std::size_t lengthOctets(unsigned int length, unsigned char (&octets)[5]) {
+    if (length < 0x80) {
+        octets[0] = static_cast<unsigned char>(length);
+        return 1;
+    }
+    std::size_t k = 0;
+    for (unsigned int rest = length; rest; rest >>= 8) ++k;
+    octets[0] = static_cast<unsigned char>(0x80 | k);
+    for (std::size_t i = 0; i < k; ++i) octets[k - i] = static_cast<unsigned char>(length >> (8 * i));
+    return k + 1;
 }
 
 void appendBase128(ByteArray& out, std::uint64_t value) {
@@ -68,15 +86,26 @@ ByteArray DERCoder::tagOctets(const ASN1Object* value, unsigned int n, bool cons
 ByteArray DERCoder::encodeTag(const ASN1Object* value, unsigned int n) const { return tagOctets(value, n, false); }
 
 void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const {
-    const ByteArray length = encodeLength(static_cast<unsigned int>(contents.size()));
-    out << encodeTag(value, static_cast<unsigned int>(length.size() + contents.size())) << length << contents;
+    // Identifier and length octets in one array; short contents join them, so that most elements
+    // are one write.
+    const std::size_t size = contents.size();
+    unsigned char length[5];
+    const std::size_t lengthSize = lengthOctets(static_cast<unsigned int>(size), length);
+    ByteArray element = encodeTag(value, static_cast<unsigned int>(lengthSize + size));
+    element.append(length, lengthSize);
+    if (element.size() + size <= kShortElement) {
+        element.append(contents.data(), size);
+        out << element;
+    } else {
+        out << element << contents;
+    }
 }
 
 void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
     try {
         Nesting nesting(*this, failures::kDEREncodeStream);
         if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
-        if (!isValid(value)) return;
+        if (value->isNull() && !isValid(value)) return;  // a set value is always valid
         if (value->isAny()) {
             encode(out, asn1_const_cast<ASN1Any>(value)->getValue());
             return;
@@ -137,25 +166,31 @@ void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
 
 void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) const {
     const unsigned int count = value->getNumberOfComponents();
-    ByteArray contents(1024);
-    ByteArrayOutputStream scratch;
-    if (value->getTagValue() == ASNTag::SET || value->getTagValue() == ASNTag::SORTED_STRUCTURE) {
-        std::vector<ByteArray> encodings;
-        encodings.reserve(count);
-        for (unsigned int i = 0; i < count; ++i) {
-            encode(scratch, value->getComponent(i));
-            encodings.push_back(scratch.takeByteArray());
-        }
-        std::sort(encodings.begin(), encodings.end());
-        for (const ByteArray& e : encodings) contents += e;
-    } else {
-        for (unsigned int i = 0; i < count; ++i) {
-            encode(scratch, value->getComponent(i));
-            contents += scratch.getByteArray();
-            scratch.reset();
-        }
+    // The components go straight into one buffer of the coder's, then behind the identifier and length.
+    const Scratch contents(*this);
+    ByteArrayOutputStream& buffer = contents.stream();
+    const bool sorted = value->getTagValue() == ASNTag::SET || value->getTagValue() == ASNTag::SORTED_STRUCTURE;
+    if (!sorted || count < 2) {
+        for (unsigned int i = 0; i < count; ++i) encode(buffer, value->getComponent(i));
+        writeElement(out, value, buffer.getByteArray());
+        return;
     }
-    writeElement(out, value, contents);
+    // A SET in the order of its components' encodings: octet by octet, a prefix before the longer one.
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // where each encoding starts, and its size
+    spans.reserve(count);
+    for (unsigned int i = 0; i < count; ++i) {
+        const std::size_t start = buffer.size();
+        encode(buffer, value->getComponent(i));
+        spans.emplace_back(start, buffer.size() - start);
+    }
+    const unsigned char* octets = buffer.getByteArray().data();
+    std::sort(spans.begin(), spans.end(), [octets](const auto& a, const auto& b) {
+        const int order = std::memcmp(octets + a.first, octets + b.first, std::min(a.second, b.second));
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    const Scratch ordered(*this);
+    for (const auto& [start, size] : spans) ordered.stream().write(octets + start, size);
+    writeElement(out, value, ordered.stream().getByteArray());
 }
 
 void DERCoder::encodeBoolean(const ASN1Boolean* value, OutputStream& out) const {
@@ -163,7 +198,11 @@ void DERCoder::encodeBoolean(const ASN1Boolean* value, OutputStream& out) const 
 }
 
 void DERCoder::encodeInteger(const ASN1Integer* value, OutputStream& out) const {
-    const BigNumber v = value->getValue();
+    if (value->hasContentOctets()) {  // a decoded integer: its minimal octets as they came
+        writeElement(out, value, value->getContentOctets());
+        return;
+    }
+    const BigNumber& v = value->getValue();
     const bool negative = v.isNegative();
     const ByteArray octets = negative ? v.twosComplement().toByteArray(true) : v.toByteArray(true);
     const bool topBit = (octets[0] & 0x80) != 0;
@@ -176,14 +215,18 @@ void DERCoder::encodeInteger(const ASN1Integer* value, OutputStream& out) const 
 }
 
 void DERCoder::encodeBitString(const ASN1BitString* value, OutputStream& out) const {
-    ByteArray contents(static_cast<unsigned char>(value->getNumberOfInsignificantBits() & 0xFF));
-    contents += value->getValue();
+    // The string's own octets are written without a copy; those of segments are joined first.
+    const bool segmented = value->getNumberOfComponents() != 0;
+    const ByteArray joined = segmented ? value->getValue() : ByteArray();
+    const ByteArray& bits = segmented ? joined : value->getOwnValue();
+    const unsigned char unused = static_cast<unsigned char>(value->getNumberOfInsignificantBits() & 0xFF);
     // A bit string held as segments is written whole, in the primitive form its contents have:
     // a constructed identifier in front of primitive contents would make the element unreadable.
-    const ByteArray length = encodeLength(static_cast<unsigned int>(contents.size()));
-    const unsigned int n = static_cast<unsigned int>(length.size() + contents.size());
+    const unsigned int size = static_cast<unsigned int>(bits.size() + 1);
+    const ByteArray length = encodeLength(size);
+    const unsigned int n = static_cast<unsigned int>(length.size()) + size;
     const ByteArray tag = value->isConstructed() ? primitiveTag(value, n) : encodeTag(value, n);
-    out << tag << length << contents;
+    out << tag << length << static_cast<char>(unused) << bits;
 }
 
 ByteArray DERCoder::primitiveTag(const ASN1Object* value, unsigned int n) {
@@ -223,7 +266,7 @@ void DERCoder::encodeOctetString(const ASN1OctetString* value, OutputStream& out
         for (const ByteArray& s : segments) out << s;
         return;
     }
-    writeElement(out, value, value->getValue());
+    writeElement(out, value, value->getOwnValue());  // without segments: the string's own octets
 }
 
 void DERCoder::encodeASN1Null(const ASN1Null* value, OutputStream& out) const {
@@ -231,7 +274,10 @@ void DERCoder::encodeASN1Null(const ASN1Null* value, OutputStream& out) const {
 }
 
 void DERCoder::encodeTime(const ASN1Time* value, OutputStream& out) const {
-    writeElement(out, value, value->getValue().toASCIIByteArray());
+    if (value->hasContentOctets())
+        writeElement(out, value, value->getContentOctets());  // a decoded time: its octets as they came
+    else
+        writeElement(out, value, value->getValue().toASCIIByteArray());
 }
 
 void DERCoder::encodeEnumerated(const ASN1Enumerated* value, OutputStream& out) const {
@@ -240,7 +286,11 @@ void DERCoder::encodeEnumerated(const ASN1Enumerated* value, OutputStream& out) 
 }
 
 void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) const {
-    const IntArray arcs = value->getValue();
+    if (value->hasContentOctets()) {  // a decoded identifier: its octets, complete and minimal
+        writeElement(out, value, value->getContentOctets());
+        return;
+    }
+    const IntArray& arcs = value->getValue();
     const unsigned int count = value->getLength();
     const bool valid = count >= 2 && arcs[0] >= 0 && arcs[0] <= 2 &&
                        (arcs[0] == 2 ? arcs[1] >= 0 : (arcs[1] >= 0 && arcs[1] <= 39));
@@ -253,6 +303,10 @@ void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) c
 }
 
 void DERCoder::encodeString(const ASN1String* value, OutputStream& out) const {
+    if (value->hasContentOctets()) {  // decoded octets that encode the text exactly
+        writeElement(out, value, value->getContentOctets());
+        return;
+    }
     const String& text = value->getValue();
     const int kind = value->getStringType();
     ByteArray contents;
