@@ -9,9 +9,9 @@ install(TARGETS ${zentrik_libraries} EXPORT ZentrikCodersTargets
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
-  string(REPLACE "=" ";" parts "${pair}")
-  list(GET parts 0 installed)
-  list(GET parts 1 source)
+  string(REPLACE "=" ";" folder_pair "${pair}")
+  list(GET folder_pair 0 installed)
+  list(GET folder_pair 1 source)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${source}/
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zentrik/${installed}
     FILES_MATCHING PATTERN "*.h"
