@@ -40,7 +40,15 @@ InputStream& InputStream::operator>>(ByteArray& chunk) {
     return *this;
 }
 
-void InputStream::pushBack(unsigned char octet) { pushBack(ByteArray(octet)); }
+void InputStream::pushBack(unsigned char octet) {
+    // The octet just read from the window goes back by stepping the window back.
+    if (!hasBuffer() && window_ != windowStart_ && window_[-1] == octet) {
+        --window_;
+        --count_;
+        return;
+    }
+    pushBack(ByteArray(octet));
+}
 
 void InputStream::pushBack(const ByteArray& octets) {
     const std::size_t n = octets.size();
@@ -86,7 +94,7 @@ std::size_t InputStream::takeBuffered(unsigned char* destination, std::size_t co
     return n;
 }
 
-std::size_t InputStream::read(void* destination, std::size_t count) {
+std::size_t InputStream::readSlowly(void* destination, std::size_t count) {
     unsigned char* out = static_cast<unsigned char*>(destination);
     std::size_t done = takeBuffered(out, count);
     if (done < count && window_ != windowEnd_) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "zentrik/platform/utils/ByteArray.h"
@@ -37,7 +38,15 @@ public:
     // Up to `count` octets; fewer, or none, only at the end of the data. Never reserves `count` up front.
     ByteArray readBlob(std::size_t count);
     // Up to `count` octets into `destination`; returns how many (0 only at the end of the data).
-    std::size_t read(void* destination, std::size_t count);
+    std::size_t read(void* destination, std::size_t count) {
+        if (pushedFront_ == pushedBack_.size() && static_cast<std::size_t>(windowEnd_ - window_) >= count) {
+            if (count) std::memcpy(destination, window_, count);
+            window_ += count;
+            count_ += count;
+            return count;
+        }
+        return readSlowly(destination, count);
+    }
     // The next octet, or -1 at the end of the data.
     int readOctet() {
         if (pushedFront_ == pushedBack_.size() && window_ != windowEnd_) {
@@ -76,6 +85,7 @@ protected:
 private:
     std::size_t takeBuffered(unsigned char* destination, std::size_t count);
     int readOctetSlowly();
+    std::size_t readSlowly(void* destination, std::size_t count);
 
     const unsigned char* windowStart_ = nullptr;
     const unsigned char* window_ = nullptr;

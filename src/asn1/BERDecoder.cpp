@@ -30,6 +30,21 @@ CoderException truncated(const char* operation, std::uint64_t consumed, std::uin
                           "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) +
                               " octets");
 }
+
+// The tag number octets that follow an identifier octet ending in 1F, as they came.
+void appendTagNumber(InputStream& in, ByteArray& result) {
+    std::uint64_t number = 0;
+    for (;;) {
+        const int group = in.readOctet();
+        if (group < 0) throw IndexOutOfRange(0, 0);
+        result += static_cast<unsigned char>(group);
+        number = (number << 7) | (static_cast<unsigned int>(group) & 0x7F);
+        if (number > 0xFFFFFFFFu)
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kGetTaggedValue,
+                                 "the tag number does not fit in 32 bits");
+        if (!(group & 0x80)) return;
+    }
+}
 }  // namespace
 
 SmartPointer<ASN1Object> BERCoder::decode(const ByteArray& bytes) {
@@ -107,15 +122,15 @@ void BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray
             }
             in.pushBack(static_cast<unsigned char>(second));
         }
-        if (first & 0x80) {
-            in.pushBack(static_cast<unsigned char>(first));
-            ByteArray identifier;
-            getTaggedValue(in, identifier);
-            result += identifier;
-        } else {
-            result += static_cast<unsigned char>(first);
+        result += static_cast<unsigned char>(first);
+        if ((first & 0x1F) == 0x1F) appendTagNumber(in, result);
+        int length = in.readOctet();  // the short and indefinite forms in place
+        if (length == 0x80) {
+            length = -1;
+        } else if (length < 0 || length > 0x80) {
+            if (length >= 0) in.pushBack(static_cast<unsigned char>(length));
+            length = getLength(in);
         }
-        const int length = getLength(in);
         if (length < 0) {
             if (depth + open >= failures::kMaxNesting)
                 throw CoderException(Exception::LIB_CODERS, failures::kTooDeep, failures::kBERReadTillDoubleZero,

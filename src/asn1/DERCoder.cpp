@@ -18,32 +18,20 @@ namespace failures = Velmora::failures;
 namespace {
 void deleteValue(ASN1Object* value) { ASN1Object::deleteObject(value); }
 
-// The octets of a decode call, read in place. The decoders step back over an identifier octet they
-// have just read once per constructed element; here that is a step of the window, with no octets
-// compared through a library call and no array made for them.
+// The octets of a decode call, read in place through the window; stepping back over an octet just
+// read moves the window back.
 class OctetsInputStream final : public Velmora::InputStream {
 public:
-    OctetsInputStream(const unsigned char* octets, std::size_t count) : start_(octets), end_(octets + count) {
-        setWindow(start_, end_);
+    OctetsInputStream(const unsigned char* octets, std::size_t count) : end_(octets + count) {
+        setWindow(octets, end_);
     }
     bool hasData() override { return hasBuffer() || windowPosition() != end_; }
-    void pushBack(unsigned char octet) override {
-        const unsigned char* at = windowPosition();
-        if (!hasBuffer() && at != start_ && at[-1] == octet) {
-            setWindowPosition(at - 1);
-            adjustCount(-1);
-            return;
-        }
-        InputStream::pushBack(octet);
-    }
-    using InputStream::pushBack;
 
 protected:
     std::size_t readFromSource(unsigned char*, std::size_t) override { return 0; }
     bool sourceHasData() override { return false; }  // everything is in the window
 
 private:
-    const unsigned char* start_;
     const unsigned char* end_;
 };
 

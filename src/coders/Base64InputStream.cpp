@@ -29,18 +29,11 @@ inline bool countsAsDigit(unsigned char c) {
     return base64::kReverse.value[c] >= 0 || c == '=';
 }
 
-// Digits among the first `length` octets, a '=' counted as one.
-std::size_t countDigits(const unsigned char* t, std::size_t length) {
-    std::size_t counted = 0;
-    for (std::size_t p = 0; p < length; ++p) counted += countsAsDigit(t[p]) ? 1 : 0;
-    return counted;
-}
-
 // The longest prefix of the first `length` octets that holds a multiple of four digits, so that a
 // piece cut there decodes as it would within the whole text; 0 when only one to three digits are there.
 std::size_t afterWholeGroups(const ByteArray& text, std::size_t length) {
     const unsigned char* t = text.data();
-    const std::size_t counted = countDigits(t, length);
+    const std::size_t counted = base64::countDigits(t, length);
     if (counted % 4 != 0 && counted < 4) return 0;
     std::size_t surplus = counted % 4;
     std::size_t cut = length;
@@ -119,11 +112,11 @@ ByteArray Base64InputStream::decodeNextPiece() {
             cut = whole;
         } else {
             // Only part of a group before the cut: take all of the text, with more of it if need be.
-            std::size_t counted = countDigits(gathered.data(), gathered.size());
+            std::size_t counted = base64::countDigits(gathered.data(), gathered.size());
             ByteArray chunk;
             while (counted < 4 && counted % 4 != 0 && in.hasData()) {
                 in >> chunk;
-                counted += countDigits(chunk.data(), chunk.size());
+                counted += base64::countDigits(chunk.data(), chunk.size());
                 gathered += chunk;
             }
             cut = gathered.size();

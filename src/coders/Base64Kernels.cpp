@@ -175,4 +175,14 @@ std::size_t decode(const unsigned char* text, std::size_t len, unsigned char* ou
     return haveAVX2() ? decodeText<true>(text, len, out) : decodeText<false>(text, len, out);
 }
 
+std::size_t countDigitsScalar(const unsigned char* text, std::size_t len) {
+    std::size_t counted = 0;
+    for (std::size_t p = 0; p < len; ++p) counted += kReverse.value[text[p]] >= 0 || text[p] == '=' ? 1 : 0;
+    return counted;
+}
+
+std::size_t countDigits(const unsigned char* text, std::size_t len) {
+    return haveAVX2() ? countDigitsAVX2(text, len) : countDigitsScalar(text, len);
+}
+
 }  // namespace Velmora::base64

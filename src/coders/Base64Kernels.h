@@ -23,9 +23,12 @@ std::size_t encode(const unsigned char* in, std::size_t n, unsigned char* out, b
 // Decodes `len` characters, skipping every non-alphabet octet and stopping at the first '=';
 // a final group of 2 or 3 digits gives 1 or 2 octets, a lone digit nothing. Returns the octets written.
 std::size_t decode(const unsigned char* text, std::size_t len, unsigned char* out);
+// The digits among `len` characters, each '=' counted as one.
+std::size_t countDigits(const unsigned char* text, std::size_t len);
 
 // The plain loops, without vector instructions; the dispatching forms above give identical results.
 std::size_t encodeScalar(const unsigned char* in, std::size_t n, unsigned char* out, bool breakLines);
 std::size_t decodeScalar(const unsigned char* text, std::size_t len, unsigned char* out);
+std::size_t countDigitsScalar(const unsigned char* text, std::size_t len);
 
 }  // namespace Velmora::base64

@@ -165,13 +165,31 @@ __attribute__((target("avx2"))) std::size_t decodeBlocksAVX2(const unsigned char
     return i;
 }
 
+__attribute__((target("avx2"))) std::size_t countDigitsAVX2(const unsigned char* text, std::size_t len) {
+    const DecodeConstants k = decodeConstants();
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i pad = _mm256_set1_epi8('=');
+    std::size_t counted = 0, i = 0;
+    for (; i + 32 <= len; i += 32) {
+        const __m256i c = load32(text + i);
+        const __m256i digits = _mm256_or_si256(_mm256_cmpeq_epi8(nonDigits(k, c), zero), _mm256_cmpeq_epi8(c, pad));
+        counted += static_cast<std::size_t>(__builtin_popcount(static_cast<unsigned>(_mm256_movemask_epi8(digits))));
+    }
+    for (; i < len; ++i) counted += isAlphabet(text[i]) || text[i] == '=' ? 1 : 0;
+    return counted;
+}
+
 #else
 
 bool haveAVX2() {
     return false;
 }
 void encodeBlocksAVX2(const unsigned char*, std::size_t, unsigned char*) {}
-std::size_t decodeBlocksAVX2(const unsigned char*, std::size_t, unsigned char*) {
+std::size_t decodeBlocksAVX2(const unsigned char*, std::size_t, unsigned char*, std::size_t& written) {
+    written = 0;
+    return 0;
+}
+std::size_t countDigitsAVX2(const unsigned char*, std::size_t) {
     return 0;
 }
 

@@ -18,4 +18,7 @@ void encodeBlocksAVX2(const unsigned char* in, std::size_t blocks, unsigned char
 std::size_t decodeBlocksAVX2(const unsigned char* text, std::size_t len, unsigned char* out,
                              std::size_t& written);
 
+// The digits among `len` characters, each '=' counted as one.
+std::size_t countDigitsAVX2(const unsigned char* text, std::size_t len);
+
 }  // namespace Velmora::base64

@@ -28,6 +28,10 @@ TEST(BERDecode, ReadsIndefiniteLengthsSegmentsAndTaggedElements) {
         {"A0 80 02 81 01 05 00 00", -6, "[0] a0800201050000"},
         {"A1 80 30 80 02 01 01 00 00 00 00", -6, "[1] a180308002010100000000"},
         {"BF 1F 80 9F 81 00 01 41 00 00", -6, "[31] bf1f809f810001410000"},
+        // Universal and application identifiers with tag numbers of several octets inside an
+        // indefinite element: the tag octets are not taken for the length.
+        {"A0 80 5F 81 00 01 41 7F 1F 80 00 00 00 00", -6, "[0] a0805f810001417f1f8000000000"},
+        {"A0 80 1F 81 00 02 41 42 00 00", -6, "[0] a0801f81000241420000"},
         {"C2 80 00 00 01", -6, "[2] c2800000", 1},
     };
     for (const Decoded& c : cases) expectDecoded(Coder::BER, c);
@@ -71,6 +75,8 @@ TEST(BERDecode, RefusesWhatItCannotRead) {
         {"A0 88 00 00 00 00 80 00 00 00", {{27, "BERCoder::getLength(InputStream&)", "*"}}},
         {"9F 90 80 80 80 00 00", {{27, kTagged, "*"}}},
         {"A0 80 BF 90 80 80 80 00 00 00 00", {{27, kTagged, "*"}}},
+        {"A0 80 5F 90 80 80 80 00 00 00 00", {{27, kTagged, "*"}}},
+        {"A0 80 5F 81", {{5, kDecode, kIndexMessage}}},
         // A missing end-of-contents, and contents shorter than their length.
         {"30 80 02 01 05", {{26, kStructured, "*"}}},
         {"30 80 02 01 05 00", {{26, kStructured, "*"}}},

@@ -214,7 +214,11 @@ TEST(Base64CoderTest, VectorAndScalarPathsAgree) {
                                                  y.prepareAppend(base64::decodeRoom(t->size()))));
                 ASSERT_EQ(x, y) << n;
                 ASSERT_EQ(x, referenceDecode(*t)) << n;
+                ASSERT_EQ(base64::countDigits(t->data(), t->size()),
+                          base64::countDigitsScalar(t->data(), t->size()))
+                    << n;
             }
+            ASSERT_EQ(base64::countDigits(data.data(), n), base64::countDigitsScalar(data.data(), n)) << n;
         }
     }
 }

@@ -57,6 +57,20 @@ TEST(InputStream, PushBackRestoresOctetsInOrderBeforeTheSource) {
     EXPECT_EQ(in.getCount(), 4u);
 }
 
+TEST(InputStream, OneOctetPushBacksStepBackOnlyOverTheSameOctet) {
+    ByteArrayInputStream in(ByteArray("ab"));
+    EXPECT_EQ(in.readOctet(), 'a');
+    in.pushBack(static_cast<unsigned char>('a'));  // the octet just read: the window steps back
+    EXPECT_FALSE(in.hasBuffer());
+    EXPECT_EQ(in.getCount(), 0u);
+    EXPECT_EQ(in.readOctet(), 'a');
+    in.pushBack(static_cast<unsigned char>('z'));  // a different octet is buffered, not lost
+    EXPECT_TRUE(in.hasBuffer());
+    in.pushBack(static_cast<unsigned char>('a'));  // with a buffer pending, it goes in front of it
+    EXPECT_EQ(in.readBlob(3), ByteArray("azb"));
+    EXPECT_EQ(in.getCount(), 2u);
+}
+
 TEST(InputStream, ChunkReadsHandOutPushedBackOctetsFirst) {
     ByteArrayInputStream in(ByteArray("source"));
     in.pushBack(ByteArray("pb"));
