@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/ChunkedInputStream.h"
 #include "zentrik/platform/utils/ByteArray.h"
 #include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/IndexOutOfRange.h"
@@ -83,26 +84,12 @@ inline SplitInput split(const std::uint8_t* bytes, std::size_t size, std::size_t
 
 // Reads a byte array in chunks whose sizes (1 to 256) come from `sizes`, cycling; without sizes the
 // whole array comes as one chunk.
-class ChunkedInputStream : public Velmora::InputStream {
+class ChunkedInputStream : public zentrik_test::ChunkedInputStream {
   public:
-    ChunkedInputStream(const ByteArray& data, const ByteArray& sizes) : data_(data), sizes_(sizes) {}
-
-  protected:
-    std::size_t readFromSource(unsigned char* destination, std::size_t count) override {
-        std::size_t chunk = data_.size() - position_;
-        if (!sizes_.isEmpty()) chunk = 1 + static_cast<std::size_t>(sizes_.data()[next_++ % sizes_.size()]);
-        const std::size_t n = std::min({count, chunk, data_.size() - position_});
-        std::copy(data_.data() + position_, data_.data() + position_ + n, destination);
-        position_ += n;
-        return n;
-    }
-    bool sourceHasData() override { return position_ < data_.size(); }
-
-  private:
-    ByteArray data_;
-    ByteArray sizes_;
-    std::size_t position_ = 0;
-    std::size_t next_ = 0;
+    ChunkedInputStream(const ByteArray& data, const ByteArray& sizes)
+        : zentrik_test::ChunkedInputStream(data, [sizes, whole = data.size(), next = std::size_t{0}]() mutable {
+              return sizes.isEmpty() ? whole : 1 + std::size_t{sizes.data()[next++ % sizes.size()]};
+          }) {}
 };
 
 }  // namespace zentrik_fuzz

@@ -151,76 +151,41 @@ void BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray
 }
 
 void BERCoder::decode(InputStream& in, ASN1Object*& out) const {
-    Owned value = own(nullptr);
+    ASN1Object* made = nullptr;
     try {
         const unsigned char octet = nextOctet(in);  // empty input throws IndexOutOfRange
         Nesting nesting(*this, failures::kBERDecode);
-        auto make = [&value](int tag) {
-            value.reset(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(tag), 0));
-            return value.get();
-        };
-        ASN1Object* result = nullptr;
-        switch (octet) {
-            case 0x01: result = decodeBoolean(static_cast<ASN1Boolean*>(make(1)), in); break;
-            case 0x02: result = decodeInteger(static_cast<ASN1Integer*>(make(2)), in); break;
-            case 0x03:
-            case 0x23:
-                in.pushBack(octet);
-                result = decodeBitString(static_cast<ASN1BitString*>(make(3)), in);
-                break;
-            case 0x04:
-            case 0x24:
-                in.pushBack(octet);
-                result = decodeOctetString(static_cast<ASN1OctetString*>(make(4)), in);
-                break;
-            case 0x05: result = decodeNull(static_cast<ASN1Null*>(make(5)), in); break;
-            case 0x06: result = decodeObjectIdentifier(static_cast<ASN1ObjectIdentifier*>(make(6)), in); break;
-            case 0x0A: result = decodeEnumerated(static_cast<ASN1Enumerated*>(make(10)), in); break;
-            case 0x0C:
-            case 0x12:
-            case 0x13:
-            case 0x14:
-            case 0x16:
-            case 0x1A:
-            case 0x1C:
-            case 0x1E: result = decodeString(static_cast<ASN1String*>(make(octet)), in); break;
-            case 0x17:
-            case 0x18: result = decodeTime(static_cast<ASN1Time*>(make(octet)), in); break;
-            case 0x30:
-            case 0x31:
-                in.pushBack(octet);
-                value.reset(decodeStructured(in));
-                result = value.get();
-                break;
-            default: {
-                if (!(octet & 0x80))
-                    throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
-                                         String(failures::kBERDecodeIdentifier) +
-                                             ByteArray(octet).toPrintableString(16, false) + ")",
-                                         "");
-                in.pushBack(octet);
-                // The element as it is kept: its identifier octets as they came, the length (minimal,
-                // or 80), and the contents read straight behind them.
-                ByteArray encoding;
-                const unsigned int tag = getTaggedValue(in, encoding);
-                const int length = getLength(in);
-                if (length < 0) {
-                    encoding += static_cast<unsigned char>(0x80);
-                    readTillDoubleZero(in, depth(), encoding);
-                } else {
-                    encoding += encodeLength(static_cast<unsigned int>(length));
-                    appendContents(in, static_cast<unsigned int>(length), encoding, failures::kBERDecode);
-                }
-                value.reset(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
-                value->setDERBytes(std::move(encoding));
-                result = value.get();
+        ASN1Object* result = decodeUniversal(octet, in, made);
+        if (!result) {
+            if (!(octet & 0x80))
+                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
+                                     String(failures::kBERDecodeIdentifier) +
+                                         ByteArray(octet).toPrintableString(16, false) + ")",
+                                     "");
+            in.pushBack(octet);
+            // The element as it is kept: its identifier octets as they came, the length (minimal, or
+            // 80), and the contents read straight behind them.
+            ByteArray encoding;
+            const unsigned int tag = getTaggedValue(in, encoding);
+            const int length = getLength(in);
+            if (length < 0) {
+                encoding += static_cast<unsigned char>(0x80);
+                readTillDoubleZero(in, depth(), encoding);
+            } else {
+                encoding += encodeLength(static_cast<unsigned int>(length));
+                appendContents(in, static_cast<unsigned int>(length), encoding, failures::kBERDecode);
             }
+            result = made = ASN1Object::makeASN1Object(ASNTag::TAGGED, tag);
+            made->setDERBytes(std::move(encoding));
         }
-        value.release();
         out = result;
     } catch (const IndexOutOfRange& e) {
+        ASN1Object::deleteObject(made);
         throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kBERDecode,
                              String(failures::kIndexOutOfRangeMessage) + e.toString());
+    } catch (...) {
+        ASN1Object::deleteObject(made);
+        throw;
     }
 }
 

@@ -105,6 +105,11 @@ protected:
     // Identifier octets for a value written in the primitive form whatever it holds.
     static ByteArray primitiveTag(const ASN1Object* value, unsigned int n);
 
+    // The value of a universal element whose identifier octet was just read, through the virtual
+    // readers; nullptr, with nothing consumed, for identifiers that name no universal type read here.
+    // `made` points at the value from its creation on, so that a caller can delete it on failure.
+    ASN1Object* decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made) const;
+
     // Counts the levels of nesting of the current call; failure 25 past the limit.
     class Nesting {
     public:

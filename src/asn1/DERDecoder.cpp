@@ -51,54 +51,15 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
     ASN1Object* value = nullptr;
     try {
         Nesting nesting(*this, failures::kDERDecode);
-        auto make = [&value](ASNTag::ASN1_TAG tag) {
-            value = ASN1Object::makeASN1Object(tag, 0);
-            return value;
-        };
-        switch (octet) {
-            case 0x01: out = decodeBoolean(fresh<ASN1Boolean>(value), in); break;
-            case 0x02: out = decodeInteger(fresh<ASN1Integer>(value), in); break;
-            case 0x03:
-            case 0x23:
-                in.pushBack(octet);
-                out = decodeBitString(fresh<ASN1BitString>(value), in);
-                break;
-            case 0x04:
-            case 0x24:
-                in.pushBack(octet);
-                out = decodeOctetString(fresh<ASN1OctetString>(value), in);
-                break;
-            case 0x05: out = decodeNull(fresh<ASN1Null>(value), in); break;
-            case 0x06:
-                out = decodeObjectIdentifier(fresh<ASN1ObjectIdentifier>(value), in);
-                break;
-            case 0x0A: out = decodeEnumerated(fresh<ASN1Enumerated>(value), in); break;
-            case 0x0C:
-            case 0x12:
-            case 0x13:
-            case 0x14:
-            case 0x16:
-            case 0x1A:
-            case 0x1C:
-            case 0x1E:
-                out = decodeString(static_cast<ASN1String*>(make(static_cast<ASNTag::ASN1_TAG>(octet))), in);
-                break;
-            case 0x17:
-            case 0x18: out = decodeTime(static_cast<ASN1Time*>(make(static_cast<ASNTag::ASN1_TAG>(octet))), in); break;
-            case 0x30:
-            case 0x31:
-                in.pushBack(octet);
-                out = decodeStructured(in);
-                break;
-            default:
-                if (!(octet & 0x80))
-                    throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
-                                         String(failures::kDERDecodeIdentifier) +
-                                             ByteArray(octet).toPrintableString(16, false) + ")",
-                                         "");
-                in.pushBack(octet);
-                value = decodeTaggedEncoding(in);
-                out = value;
+        out = decodeUniversal(octet, in, value);
+        if (!out) {
+            if (!(octet & 0x80))
+                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
+                                     String(failures::kDERDecodeIdentifier) +
+                                         ByteArray(octet).toPrintableString(16, false) + ")",
+                                     "");
+            in.pushBack(octet);
+            out = value = decodeTaggedEncoding(in);
         }
     } catch (const Exception& e) {
         ASN1Object::deleteObject(value);
@@ -108,6 +69,37 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
         ASN1Object::deleteObject(value);
         out = nullptr;
         throw;
+    }
+}
+
+ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made) const {
+    auto make = [&made](unsigned char tag) {
+        made = ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(tag), 0);
+        return made;
+    };
+    switch (octet) {
+        case 0x01: return decodeBoolean(fresh<ASN1Boolean>(made), in);
+        case 0x02: return decodeInteger(fresh<ASN1Integer>(made), in);
+        case 0x03:
+        case 0x23: in.pushBack(octet); return decodeBitString(fresh<ASN1BitString>(made), in);
+        case 0x04:
+        case 0x24: in.pushBack(octet); return decodeOctetString(fresh<ASN1OctetString>(made), in);
+        case 0x05: return decodeNull(fresh<ASN1Null>(made), in);
+        case 0x06: return decodeObjectIdentifier(fresh<ASN1ObjectIdentifier>(made), in);
+        case 0x0A: return decodeEnumerated(fresh<ASN1Enumerated>(made), in);
+        case 0x0C:
+        case 0x12:
+        case 0x13:
+        case 0x14:
+        case 0x16:
+        case 0x1A:
+        case 0x1C:
+        case 0x1E: return decodeString(static_cast<ASN1String*>(make(octet)), in);
+        case 0x17:
+        case 0x18: return decodeTime(static_cast<ASN1Time*>(make(octet)), in);
+        case 0x30:
+        case 0x31: in.pushBack(octet); return made = decodeStructured(in);
+        default: return nullptr;
     }
 }
 

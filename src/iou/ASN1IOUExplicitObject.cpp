@@ -81,16 +81,7 @@ ASN1IOUExplicitObject::ASN1IOUExplicitObject(OutputStream& out, ASNTag::ASN1_TAG
     outputStream = &out;
 }
 
-ASN1IOUExplicitObject::~ASN1IOUExplicitObject() {
-    if (!ended) {
-        try {
-            ASN1IOUExplicitObject::endIOU();
-        } catch (...) {
-            // A destructor must not throw; the element stays unfinished.
-        }
-        ended = true;
-    }
-}
+ASN1IOUExplicitObject::~ASN1IOUExplicitObject() { endFromDestructor(*this); }
 
 ASN1Object* ASN1IOUExplicitObject::getValue() {
     if (!inputStream) return nullptr;

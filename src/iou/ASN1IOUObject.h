@@ -101,6 +101,17 @@ class ZENTRIK_API ASN1IOUObject {
     void consumeEndOfContents(unsigned int count, const char* operation) const;
     // Refuses a tag that does not fit one identifier octet (failure 27).
     static unsigned char writableTag(ASNTag::ASN1_TAG tag, const char* operation);
+    // Ends an unfinished element with the endIOU of `self`'s own class, for destructors: a failure
+    // leaves the element unfinished instead of escaping.
+    template <typename Self>
+    static void endFromDestructor(const Self& self) noexcept {
+        if (self.ended) return;
+        try {
+            self.Self::endIOU();
+        } catch (...) {
+        }
+        self.ended = true;
+    }
     // getValue must find the contents untouched; failure 24 otherwise.
     void checkContentsUntouched() const;
     // Octets of the contents consumed so far (the definite form's position).

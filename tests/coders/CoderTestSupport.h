@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ChunkedInputStream.h"
 #include "zentrik/platform/utils/ByteArray.h"
 #include "zentrik/platform/utils/InputStream.h"
 
@@ -42,26 +43,13 @@ inline std::string stringOf(const ByteArray& b) {
 }
 
 // Reads a byte array in chunks of random size between `smallest` and `largest` octets.
-class ChunkedInputStream : public Velmora::InputStream {
+class ChunkedInputStream : public zentrik_test::ChunkedInputStream {
   public:
     ChunkedInputStream(const ByteArray& data, std::uint32_t seed, std::size_t smallest = 1,
                        std::size_t largest = 7)
-        : data_(data), rng_(seed), size_(smallest, largest) {}
-
-  protected:
-    std::size_t readFromSource(unsigned char* destination, std::size_t count) override {
-        std::size_t n = std::min({count, size_(rng_), data_.size() - position_});
-        std::copy(data_.data() + position_, data_.data() + position_ + n, destination);
-        position_ += n;
-        return n;
-    }
-    bool sourceHasData() override { return position_ < data_.size(); }
-
-  private:
-    ByteArray data_;
-    std::size_t position_ = 0;
-    std::mt19937 rng_;
-    std::uniform_int_distribution<std::size_t> size_;
+        : zentrik_test::ChunkedInputStream(
+              data, [rng = std::mt19937(seed), size = std::uniform_int_distribution<std::size_t>(
+                                                       smallest, largest)]() mutable { return size(rng); }) {}
 };
 
 // Reads everything a stream's operator>>(ByteArray&) hands out.

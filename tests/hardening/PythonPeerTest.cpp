@@ -11,6 +11,7 @@
 
 #include "hardening/HardeningSupport.h"
 #include "hardening/PeerSupport.h"
+#include "support/ChunkedInputStream.h"
 #include "zentrik/coders/Base64InputStream.h"
 #include "zentrik/coders/Base64OutputStream.h"
 #include "zentrik/coders/QPCoder.h"
@@ -46,27 +47,9 @@ std::vector<ByteArray> samples(std::uint32_t seed) {
     return out;
 }
 
-// A source that hands out its octets in chunks of 1 to 13 octets.
-class Trickle : public InputStream {
-  public:
-    explicit Trickle(const ByteArray& data) : data_(data) {}
-
-  protected:
-    std::size_t readFromSource(unsigned char* destination, std::size_t count) override {
-        const std::size_t n = std::min({count, 1 + (position_ * 7) % 13, data_.size() - position_});
-        std::copy(data_.data() + position_, data_.data() + position_ + n, destination);
-        position_ += n;
-        return n;
-    }
-    bool sourceHasData() override { return position_ < data_.size(); }
-
-  private:
-    ByteArray data_;
-    std::size_t position_ = 0;
-};
-
 ByteArray readBase64Stream(const ByteArray& text) {
-    Trickle source(text);
+    // Chunks of 1 to 13 octets.
+    zentrik_test::ChunkedInputStream source(text, [k = std::size_t{0}]() mutable { return 1 + (k++ * 7) % 13; });
     Base64InputStream in(source);
     ByteArray all, piece;
     while (in.hasData()) {

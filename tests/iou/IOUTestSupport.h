@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ChunkedInputStream.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/iou/ASN1IOUExplicitObject.h"
@@ -335,21 +336,9 @@ class SegmentCheckingSink : public Velmora::OutputStream {
 };
 
 // Delivers a byte array one octet per read, so that every readBlob crosses many reads.
-class TrickleInputStream : public Velmora::InputStream {
+class TrickleInputStream : public zentrik_test::ChunkedInputStream {
   public:
-    explicit TrickleInputStream(const ByteArray& data) : data_(data) {}
-
-  protected:
-    std::size_t readFromSource(unsigned char* destination, std::size_t count) override {
-        if (!count || position_ >= data_.size()) return 0;
-        *destination = data_.data()[position_++];
-        return 1;
-    }
-    bool sourceHasData() override { return position_ < data_.size(); }
-
-  private:
-    ByteArray data_;
-    std::size_t position_ = 0;
+    explicit TrickleInputStream(const ByteArray& data) : ChunkedInputStream(data, zentrik_test::fixedChunks(1)) {}
 };
 
 // Hands out fixed blocks of a byte array through operator>>(ByteArray&), as a streamable string reads.

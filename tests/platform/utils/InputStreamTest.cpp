@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/ChunkedInputStream.h"
 #include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/InputStream.h"
 #include "zentrik/platform/utils/OutputStream.h"
@@ -9,28 +10,6 @@ using Velmora::ByteArrayInputStream;
 using Velmora::ByteArrayOutputStream;
 using Velmora::InputStream;
 using Velmora::UtilsException;
-
-namespace {
-// Delivers its data a few octets at a time, as a pipe or socket would.
-class TricklingStream : public InputStream {
-public:
-    TricklingStream(ByteArray data, std::size_t step) : data_(std::move(data)), step_(step) {}
-
-protected:
-    std::size_t readFromSource(unsigned char* out, std::size_t count) override {
-        std::size_t n = std::min({count, step_, data_.size() - pos_});
-        std::copy_n(data_.data() + pos_, n, out);
-        pos_ += n;
-        return n;
-    }
-    bool sourceHasData() override { return pos_ < data_.size(); }
-
-private:
-    ByteArray data_;
-    std::size_t step_;
-    std::size_t pos_ = 0;
-};
-}  // namespace
 
 TEST(InputStream, ReadBlobReturnsWhatThereIsAndCountsNetPosition) {
     ByteArrayInputStream in(ByteArray("abcdef"));
@@ -99,7 +78,8 @@ TEST(InputStream, ManySmallPushBacksStayCheap) {
 }
 
 TEST(InputStream, ReadBlobGathersFromATricklingSource) {
-    TricklingStream in(ByteArray("0123456789"), 3);
+    // Three octets a read, as a pipe or socket would deliver them.
+    zentrik_test::ChunkedInputStream in(ByteArray("0123456789"), zentrik_test::fixedChunks(3));
     EXPECT_EQ(in.readBlob(7), ByteArray("0123456"));
     EXPECT_EQ(in.readOctet(), '7');
     EXPECT_EQ(in.skip(5), 2u);
