@@ -87,9 +87,10 @@ inline SplitInput split(const std::uint8_t* bytes, std::size_t size, std::size_t
 class ChunkedInputStream : public zentrik_test::ChunkedInputStream {
   public:
     ChunkedInputStream(const ByteArray& data, const ByteArray& sizes)
-        : zentrik_test::ChunkedInputStream(data, [sizes, whole = data.size(), next = std::size_t{0}]() mutable {
-              return sizes.isEmpty() ? whole : 1 + std::size_t{sizes.data()[next++ % sizes.size()]};
-          }) {}
+        : zentrik_test::ChunkedInputStream(
+              data, [sizes, whole = data.size(), next = std::size_t{0}]() mutable {
+                  return sizes.isEmpty() ? whole : 1 + std::size_t{sizes.data()[next++ % sizes.size()]};
+              }) {}
 };
 
 }  // namespace zentrik_fuzz

@@ -13,7 +13,7 @@ namespace Velmora {
 
 // An integer of any size: a sign and a magnitude.
 class ZENTRIK_API BigNumber {
-public:
+  public:
     BigNumber() = default;          // zero
     BigNumber(std::int64_t value);  // NOLINT: a plain number converts implicitly
     // From octets, least significant first; `negative` gives the number the minus sign.
@@ -45,7 +45,7 @@ public:
     bool operator==(const BigNumber& other) const;  // the values; widths do not count
     bool operator<(const BigNumber& other) const;
 
-private:
+  private:
     void trim();
     std::vector<std::uint32_t> magnitude_;  // least significant word first; empty for zero
     // The sign and the width below share one word, so that a number is as small as a vector and a word.

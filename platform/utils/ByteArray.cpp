@@ -27,13 +27,17 @@ ByteArray::ByteArray(const char* text) : ByteArray() {
     if (text) append(text, std::strlen(text));
 }
 
-ByteArray::ByteArray(const void* bytes, std::size_t count) : ByteArray() { append(bytes, count); }
+ByteArray::ByteArray(const void* bytes, std::size_t count) : ByteArray() {
+    append(bytes, count);
+}
 
 ByteArray::ByteArray(std::initializer_list<std::uint8_t> octets) : ByteArray() {
     append(octets.begin(), octets.size());
 }
 
-ByteArray::ByteArray(const ByteArray& other) : ByteArray() { append(other.data_, other.size_); }
+ByteArray::ByteArray(const ByteArray& other) : ByteArray() {
+    append(other.data_, other.size_);
+}
 
 ByteArray& ByteArray::operator=(const ByteArray& other) {
     if (this != &other) {
@@ -202,6 +206,8 @@ bool ByteArray::operator==(const ByteArray& other) const {
     return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, size_) == 0);
 }
 
-std::ostream& operator<<(std::ostream& out, const ByteArray& bytes) { return out << bytes.toHex(); }
+std::ostream& operator<<(std::ostream& out, const ByteArray& bytes) {
+    return out << bytes.toHex();
+}
 
 }  // namespace Velmora

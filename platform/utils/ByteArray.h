@@ -18,16 +18,16 @@ class String;
 // A growable run of octets. Short contents live inside the object (no allocation); the octets are
 // always followed by a zero octet, so the array can be handed to C functions expecting text.
 class ZENTRIK_API ByteArray {
-public:
+  public:
     static const ByteArray emptyArray;
 
     ByteArray() noexcept { inline_[0] = 0; }
-    explicit ByteArray(int capacity);                   // empty, with room for `capacity` octets
-    explicit ByteArray(unsigned char octet);            // one octet
+    explicit ByteArray(int capacity);         // empty, with room for `capacity` octets
+    explicit ByteArray(unsigned char octet);  // one octet
     explicit ByteArray(char octet) : ByteArray(static_cast<unsigned char>(octet)) {}
     explicit ByteArray(signed char octet) : ByteArray(static_cast<unsigned char>(octet)) {}
-    ByteArray(const char* text);                        // the octets of a C string, without its zero
-    ByteArray(const void* bytes, std::size_t count);    // `count` octets copied from `bytes`
+    ByteArray(const char* text);                      // the octets of a C string, without its zero
+    ByteArray(const void* bytes, std::size_t count);  // `count` octets copied from `bytes`
     ByteArray(std::initializer_list<std::uint8_t> octets);
     explicit ByteArray(std::string_view octets) : ByteArray(octets.data(), octets.size()) {}
 
@@ -76,12 +76,13 @@ public:
     }
 
     const ByteArray subBytes(std::size_t start, std::size_t count) const;  // clipped to the octets there
-    const ByteArray right(std::size_t start) const;                         // the octets from index `start` on
+    const ByteArray right(std::size_t start) const;                        // the octets from index `start` on
     int toInt() const;  // big-endian two's complement of the last (up to) four octets; empty is 0
     // Each octet as digits in `base` (2, 8, 10 or 16; upper-case, fixed width), space-separated when asked.
     const String toPrintableString(unsigned int base = 16, bool separate = true) const;
-    std::string toHex() const;                     // lower-case, no separators
-    static ByteArray fromHex(std::string_view hex);  // ignores white space; throws UtilsException on bad digits
+    std::string toHex() const;  // lower-case, no separators
+    static ByteArray fromHex(
+        std::string_view hex);  // ignores white space; throws UtilsException on bad digits
 
     // DER SET order: octet by octet, unsigned; a prefix comes before the longer array.
     bool operator<(const ByteArray& other) const;
@@ -113,8 +114,8 @@ public:
         return *this;
     }
     void reserve(std::size_t capacity);
-    void resize(std::size_t size);      // new octets are 0
-    void truncate(std::size_t size) {   // keeps the first `size` octets
+    void resize(std::size_t size);     // new octets are 0
+    void truncate(std::size_t size) {  // keeps the first `size` octets
         if (size < size_) {
             size_ = size;
             data_[size_] = 0;
@@ -131,7 +132,7 @@ public:
         data_[size_] = 0;
     }
 
-private:
+  private:
     static constexpr std::size_t kInline = 31;
     void grow(std::size_t needed);
     ByteArray& moveAssign(ByteArray& other) noexcept;

@@ -47,7 +47,8 @@ const char* Exception::what() const noexcept {
     try {
         if (what_.empty()) {
             what_ = describe();
-            for (const Exception* c = cause_.get(); c; c = c->cause_.get()) what_ += "\ncaused by: " + c->describe();
+            for (const Exception* c = cause_.get(); c; c = c->cause_.get())
+                what_ += "\ncaused by: " + c->describe();
         }
         return what_.c_str();
     } catch (...) {

@@ -12,7 +12,7 @@ namespace Velmora {
 // The toolkit's exception: which library failed, an error number, the failing operation, a message
 // and, optionally, an owned copy of the exception that caused it.
 class ZENTRIK_API Exception : public std::exception {
-public:
+  public:
     enum libraries : int { LIB_GENERAL = 0, LIB_UTILS = 1, LIB_ASN1 = 2, LIB_CODERS = 3, LIB_INTERNET = 4 };
 
     Exception(libraries library, unsigned int number, const String& operation, const String& message);
@@ -34,10 +34,10 @@ public:
     // One line: "error N (operation): message" (": message" left out when empty).
     std::string describe() const;
 
-protected:
+  protected:
     std::int32_t classCode = 0;  // set by the deriving classes; copied with everything else
 
-private:
+  private:
     libraries library_;
     unsigned int number_;
     String operation_;
@@ -51,7 +51,7 @@ private:
 // 6 bad decimal or hexadecimal number; 7 a number too large for 64 bits; 8 a file that cannot be
 // opened; 9 a failed read; 10 a failed write or close; 31 an operation a stream does not offer.
 class ZENTRIK_API UtilsException : public Exception {
-public:
+  public:
     UtilsException(unsigned int number, const String& operation, const String& message);
     UtilsException(const UtilsException&) = default;
     UtilsException& operator=(const UtilsException&) = default;

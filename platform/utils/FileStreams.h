@@ -10,7 +10,7 @@ namespace Velmora {
 
 // Reads a file, or standard input, through a fixed buffer: memory stays bounded whatever the size.
 class ZENTRIK_API FileInputStream : public InputStream {
-public:
+  public:
     explicit FileInputStream(const std::string& path);  // UtilsException when it cannot be opened
     static FileInputStream standardInput();
     FileInputStream(FileInputStream&& other) noexcept;
@@ -22,11 +22,11 @@ public:
     // The file's size when it is a regular file, else -1.
     long long size() const;
 
-protected:
+  protected:
     std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
     bool sourceHasData() override;
 
-private:
+  private:
     explicit FileInputStream(int descriptor, bool owned);
     bool fill();
 
@@ -40,7 +40,7 @@ private:
 
 // Writes a file, or standard output, through a fixed buffer.
 class ZENTRIK_API FileOutputStream : public OutputStream {
-public:
+  public:
     explicit FileOutputStream(const std::string& path);  // creates or truncates; UtilsException on failure
     static FileOutputStream standardOutput();
     FileOutputStream(FileOutputStream&& other) noexcept;
@@ -51,10 +51,10 @@ public:
     void close() override;
     void flush() override;  // UtilsException when the system refuses the write
 
-protected:
+  protected:
     void writeBytes(const unsigned char* bytes, std::size_t count) override;
 
-private:
+  private:
     explicit FileOutputStream(int descriptor, bool owned);
 
     int fd_ = -1;

@@ -10,7 +10,7 @@ class String;
 // Thrown by the checking (const) index of ByteArray and IntArray. Deliberately not an Exception,
 // so handlers for Exception& let it pass.
 class ZENTRIK_API IndexOutOfRange {
-public:
+  public:
     IndexOutOfRange() = default;
     IndexOutOfRange(unsigned int index, unsigned int length) : index_(index), length_(length) {}
 
@@ -21,7 +21,7 @@ public:
     unsigned int index() const { return index_; }
     unsigned int length() const { return length_; }
 
-private:
+  private:
     unsigned int index_ = 0;
     unsigned int length_ = 0;
 };

@@ -11,7 +11,9 @@ InputStream::~InputStream() = default;
 
 void InputStream::close() {}
 
-bool InputStream::hasData() { return hasBuffer() || window_ != windowEnd_ || sourceHasData(); }
+bool InputStream::hasData() {
+    return hasBuffer() || window_ != windowEnd_ || sourceHasData();
+}
 
 InputStream& InputStream::operator>>(unsigned char& octet) {
     if (read(&octet, 1) == 0)
@@ -27,7 +29,8 @@ InputStream& InputStream::operator>>(ByteArray& chunk) {
         return *this;
     }
     if (window_ != windowEnd_) {
-        const std::size_t n = std::min<std::size_t>(kChunkSize, static_cast<std::size_t>(windowEnd_ - window_));
+        const std::size_t n =
+            std::min<std::size_t>(kChunkSize, static_cast<std::size_t>(windowEnd_ - window_));
         chunk.append(window_, n);
         window_ += n;
         count_ += n;
@@ -98,7 +101,8 @@ std::size_t InputStream::readSlowly(void* destination, std::size_t count) {
     unsigned char* out = static_cast<unsigned char*>(destination);
     std::size_t done = takeBuffered(out, count);
     if (done < count && window_ != windowEnd_) {
-        const std::size_t n = std::min<std::size_t>(count - done, static_cast<std::size_t>(windowEnd_ - window_));
+        const std::size_t n =
+            std::min<std::size_t>(count - done, static_cast<std::size_t>(windowEnd_ - window_));
         std::memcpy(out + done, window_, n);
         window_ += n;
         done += n;
@@ -152,17 +156,25 @@ std::uint64_t InputStream::skip(std::uint64_t count) {
 
 // FilteredInputStream
 
-void FilteredInputStream::close() { source_->close(); }
+void FilteredInputStream::close() {
+    source_->close();
+}
 
-bool FilteredInputStream::hasData() { return hasBuffer() || source_->hasData(); }
+bool FilteredInputStream::hasData() {
+    return hasBuffer() || source_->hasData();
+}
 
-void FilteredInputStream::_rewind(unsigned int count) { source_->_rewind(count); }
+void FilteredInputStream::_rewind(unsigned int count) {
+    source_->_rewind(count);
+}
 
 std::size_t FilteredInputStream::readFromSource(unsigned char* destination, std::size_t count) {
     return source_->read(destination, count);
 }
 
-bool FilteredInputStream::sourceHasData() { return source_->hasData(); }
+bool FilteredInputStream::sourceHasData() {
+    return source_->hasData();
+}
 
 // ByteArrayInputStream
 
@@ -192,7 +204,9 @@ ByteArrayInputStream::ByteArrayInputStream(const ByteArrayInputStream& other)
     setWindowPosition(bytes_ + position);
 }
 
-std::size_t ByteArrayInputStream::readFromSource(unsigned char*, std::size_t) { return 0; }
+std::size_t ByteArrayInputStream::readFromSource(unsigned char*, std::size_t) {
+    return 0;
+}
 
 void ByteArrayInputStream::_rewind(unsigned int count) {
     const std::size_t position = static_cast<std::size_t>(windowPosition() - bytes_);

@@ -15,7 +15,7 @@ namespace Velmora {
 // Octets pushed back are read again first, in the order they were pushed back in; getCount() is the
 // net position (octets consumed less octets pushed back).
 class ZENTRIK_API InputStream {
-public:
+  public:
     static constexpr std::size_t kChunkSize = 64 * 1024;  // what operator>>(ByteArray&) reads at most
 
     InputStream() = default;
@@ -67,7 +67,7 @@ public:
     unsigned int bufferLength() const { return static_cast<unsigned int>(pushedBack_.size() - pushedFront_); }
     void useBuffer(unsigned int count);
 
-protected:
+  protected:
     // Reads up to `count` octets of the underlying data; 0 only at its end.
     virtual std::size_t readFromSource(unsigned char* destination, std::size_t count) = 0;
     virtual bool sourceHasData() = 0;
@@ -80,9 +80,11 @@ protected:
     const unsigned char* windowPosition() const { return window_; }
     void setWindowPosition(const unsigned char* position) { window_ = position; }
     // Derived streams that rewind adjust the net position with this.
-    void adjustCount(std::int64_t delta) { count_ = static_cast<std::uint64_t>(static_cast<std::int64_t>(count_) + delta); }
+    void adjustCount(std::int64_t delta) {
+        count_ = static_cast<std::uint64_t>(static_cast<std::int64_t>(count_) + delta);
+    }
 
-private:
+  private:
     std::size_t takeBuffered(unsigned char* destination, std::size_t count);
     int readOctetSlowly();
     std::size_t readSlowly(void* destination, std::size_t count);
@@ -97,25 +99,25 @@ private:
 
 // Wraps another stream, which the caller owns and which must outlive the filter.
 class ZENTRIK_API FilteredInputStream : public InputStream {
-public:
+  public:
     explicit FilteredInputStream(InputStream& source) : source_(&source) {}
     void close() override;
     bool hasData() override;
     void _rewind(unsigned int count) override;
 
-protected:
+  protected:
     InputStream& source() const { return *source_; }
     std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
     bool sourceHasData() override;
 
-private:
+  private:
     InputStream* source_;
 };
 
 // Reads a byte array. It keeps its own copy, or reads the caller's octets in place with the
 // pointer form (which must then outlive the stream).
 class ZENTRIK_API ByteArrayInputStream : public InputStream {
-public:
+  public:
     explicit ByteArrayInputStream(const ByteArray& bytes);
     explicit ByteArrayInputStream(ByteArray&& bytes);
     ByteArrayInputStream(const unsigned char* bytes, std::size_t count);
@@ -125,11 +127,11 @@ public:
     void _rewind(unsigned int count) override;
     std::size_t remaining() const { return static_cast<std::size_t>(bytes_ + size_ - windowPosition()); }
 
-protected:
+  protected:
     std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
     bool sourceHasData() override { return false; }  // everything is in the window
 
-private:
+  private:
     ByteArray owned_;
     const unsigned char* bytes_;
     std::size_t size_;

@@ -10,7 +10,7 @@ namespace Velmora {
 
 // A growable array of ints with the same two kinds of indexing as ByteArray.
 class ZENTRIK_API IntArray {
-public:
+  public:
     IntArray() = default;
     IntArray(std::initializer_list<int> values) : values_(values) {}
     explicit IntArray(std::vector<int> values) : values_(std::move(values)) {}
@@ -38,7 +38,7 @@ public:
     auto begin() const { return values_.begin(); }
     auto end() const { return values_.end(); }
 
-private:
+  private:
     std::vector<int> values_;
 };
 

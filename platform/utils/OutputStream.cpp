@@ -6,7 +6,9 @@ namespace Velmora {
 
 OutputStream::~OutputStream() = default;
 
-void OutputStream::close() { flush(); }
+void OutputStream::close() {
+    flush();
+}
 
 void OutputStream::flush() {}
 
@@ -31,7 +33,9 @@ void FilteredOutputStream::close() {
     target_->close();
 }
 
-void FilteredOutputStream::flush() { target_->flush(); }
+void FilteredOutputStream::flush() {
+    target_->flush();
+}
 
 void FilteredOutputStream::writeBytes(const unsigned char* bytes, std::size_t count) {
     target_->write(bytes, count);

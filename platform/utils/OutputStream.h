@@ -9,7 +9,7 @@ namespace Velmora {
 // A sink of octets. Derived streams supply writeBytes; the operators write through it unless a
 // derived stream replaces them.
 class ZENTRIK_API OutputStream {
-public:
+  public:
     OutputStream() = default;
     OutputStream(const OutputStream&) = default;
     OutputStream& operator=(const OutputStream&) = default;
@@ -27,28 +27,28 @@ public:
         return *this;
     }
 
-protected:
+  protected:
     virtual void writeBytes(const unsigned char* bytes, std::size_t count) = 0;
 };
 
 // Wraps another stream, which the caller owns and which must outlive the filter.
 class ZENTRIK_API FilteredOutputStream : public OutputStream {
-public:
+  public:
     explicit FilteredOutputStream(OutputStream& target) : target_(&target) {}
     void close() override;
     void flush() override;
 
-protected:
+  protected:
     OutputStream& target() const { return *target_; }
     void writeBytes(const unsigned char* bytes, std::size_t count) override;
 
-private:
+  private:
     OutputStream* target_;
 };
 
 // Collects what is written in memory.
 class ZENTRIK_API ByteArrayOutputStream : public OutputStream {
-public:
+  public:
     ByteArrayOutputStream() = default;
     explicit ByteArrayOutputStream(int capacity) : bytes_(capacity) {}
 
@@ -61,10 +61,10 @@ public:
     std::size_t size() const { return bytes_.size(); }
     void reset() { bytes_.clear(); }
 
-protected:
+  protected:
     void writeBytes(const unsigned char* bytes, std::size_t count) override { bytes_.append(bytes, count); }
 
-private:
+  private:
     ByteArray bytes_;
 };
 

@@ -10,7 +10,7 @@ namespace Velmora {
 // Finds the successive matches of a POSIX extended pattern in a text, leftmost-longest, in time
 // linear in the text and without recursion (RE2). Failures are UtilsExceptions.
 class ZENTRIK_API RegularExpression {
-public:
+  public:
     RegularExpression(const String& pattern, const String& text);
     RegularExpression(const RegularExpression&) = delete;
     RegularExpression& operator=(const RegularExpression&) = delete;
@@ -22,7 +22,7 @@ public:
     // UtilsException when no match remains or the group does not exist.
     const String nextMatch(unsigned int group) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -20,13 +20,15 @@ struct SmartPointerBlock {
 // Counting is atomic, so handles may be copied and released on several threads at once.
 template <typename T>
 class SmartPointer {
-public:
+  public:
     using Deleter = void (*)(T*);
 
     SmartPointer() = default;
     explicit SmartPointer(T* object, Deleter deleter = nullptr, bool owned = true)
         : object_(object), block_(object ? new Block(object, deleter, owned ? 1 : -1) : nullptr) {}
-    SmartPointer(const SmartPointer& other) noexcept : object_(other.object_), block_(other.block_) { acquire(); }
+    SmartPointer(const SmartPointer& other) noexcept : object_(other.object_), block_(other.block_) {
+        acquire();
+    }
     SmartPointer(SmartPointer&& other) noexcept
         : object_(std::exchange(other.object_, nullptr)), block_(std::exchange(other.block_, nullptr)) {}
     template <typename U>
@@ -54,7 +56,7 @@ public:
     }
     bool operator==(const SmartPointer& other) const { return object_ == other.object_; }
 
-private:
+  private:
     template <typename U>
     friend class SmartPointer;
     struct Block : detail::SmartPointerBlock {

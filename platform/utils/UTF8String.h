@@ -9,7 +9,7 @@ namespace Velmora {
 
 // UTF-8 octets of a text, converted both ways without loss for valid input.
 class ZENTRIK_API UTF8String {
-public:
+  public:
     explicit UTF8String(const String& text);       // encodes the text
     explicit UTF8String(const ByteArray& octets);  // takes UTF-8 octets as they are
 
@@ -25,7 +25,7 @@ public:
     // beyond U+10FFFF, truncated sequence, stray continuation octet) gives one `replacement`.
     static std::u32string decode(std::string_view octets, char32_t replacement);
 
-private:
+  private:
     ByteArray octets_;
 };
 

@@ -8,7 +8,7 @@ class ASN1IOUObject;
 // Reads the Basic Encoding Rules (indefinite lengths, segmented strings, lenient BOOLEANs) and
 // writes them where they help: large octet strings piece by piece, constructed strings as segments.
 class ZENTRIK_API BERCoder : public DERCoder {
-public:
+  public:
     BERCoder() = default;
     BERCoder(const BERCoder&) = default;
     BERCoder& operator=(const BERCoder&) { return *this; }
@@ -34,7 +34,7 @@ public:
 
     void encodeOctetString(const ASN1OctetString* value, OutputStream& out) const override;
 
-private:
+  private:
     // The contents of an indefinite-length element, from after its length octet up to and including
     // its end-of-contents, with nested indefinite forms kept and definite lengths made minimal.
     static ByteArray readTillDoubleZero(InputStream& in);

@@ -17,7 +17,9 @@ namespace failures = Velmora::failures;
 namespace {
 using Owned = std::unique_ptr<ASN1Object, void (*)(ASN1Object*)>;
 
-Owned own(ASN1Object* value) { return Owned(value, &ASN1Object::deleteObject); }
+Owned own(ASN1Object* value) {
+    return Owned(value, &ASN1Object::deleteObject);
+}
 
 template <typename Container>
 void append(Container* container, Owned component) {
@@ -26,9 +28,9 @@ void append(Container* container, Owned component) {
 }
 
 CoderException truncated(const char* operation, std::uint64_t consumed, std::uint64_t length) {
-    return CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                          "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) +
-                              " octets");
+    return CoderException(
+        Exception::LIB_CODERS, failures::kTruncated, operation,
+        "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) + " octets");
 }
 
 // The tag number octets that follow an identifier octet ending in 1F, as they came.
@@ -95,7 +97,9 @@ bool BERCoder::atEndOfContents(InputStream& in, const char* operation) {
     return false;
 }
 
-ByteArray BERCoder::readTillDoubleZero(InputStream& in) { return readTillDoubleZero(in, 0); }
+ByteArray BERCoder::readTillDoubleZero(InputStream& in) {
+    return readTillDoubleZero(in, 0);
+}
 
 ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
     ByteArray result;
@@ -133,9 +137,9 @@ void BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray
         }
         if (length < 0) {
             if (depth + open >= failures::kMaxNesting)
-                throw CoderException(Exception::LIB_CODERS, failures::kTooDeep, failures::kBERReadTillDoubleZero,
-                                     "elements nest more than " + std::to_string(failures::kMaxNesting) +
-                                         " levels deep");
+                throw CoderException(
+                    Exception::LIB_CODERS, failures::kTooDeep, failures::kBERReadTillDoubleZero,
+                    "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
             result += static_cast<unsigned char>(0x80);
             ++open;
         } else if (length == 0 && first == 0x00) {
@@ -203,7 +207,8 @@ ASN1BitString* BERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
         throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
                              "a bit string of length 0 has no unused-bits octet");
     const unsigned char unused = nextOctet(in);
-    value->setValue(readContents(in, static_cast<unsigned int>(length) - 1, failures::kBERDecodeBitString), unused);
+    value->setValue(readContents(in, static_cast<unsigned int>(length) - 1, failures::kBERDecodeBitString),
+                    unused);
     return value;
 }
 
@@ -215,18 +220,21 @@ ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStre
         if (length < 0) return atEndOfContents(in, failures::kBERDecodeBitString);
         const std::uint64_t consumed = in.getCount() - start;
         if (consumed >= static_cast<std::uint64_t>(length)) return true;
-        if (!in.hasData()) throw truncated(failures::kBERDecodeBitString, consumed, static_cast<unsigned>(length));
+        if (!in.hasData())
+            throw truncated(failures::kBERDecodeBitString, consumed, static_cast<unsigned>(length));
         return false;
     };
     for (bool done = finished(); !done;) {
         if (nextOctet(in) != 0x03)
-            throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeBitString, "");
+            throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeBitString,
+                                 "");
         const int segmentLength = getLength(in);
         if (segmentLength < 0)
-            throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment, failures::kBERDecodeBitString,
-                                 "");
+            throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment,
+                                 failures::kBERDecodeBitString, "");
         if (segmentLength == 0)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable,
+                                 failures::kBERDecodeBitString,
                                  "a bit string segment of length 0 has no unused-bits octet");
         const ByteArray contents =
             readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeBitString);
@@ -248,15 +256,16 @@ ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream
     if (length < 0) {
         while (!atEndOfContents(in, failures::kBERDecodeOctetString)) {
             if (nextOctet(in) != 0x04)
-                throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeOctetString,
-                                     "");
+                throw CoderException(Exception::LIB_CODERS, failures::kBadSegment,
+                                     failures::kBERDecodeOctetString, "");
             const int segmentLength = getLength(in);
             if (segmentLength < 0)
                 throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment,
                                      failures::kBERDecodeOctetString, "");
             Owned segment = own(ASN1Object::makeASN1Object(ASNTag::OCTET_STRING, 0));
             static_cast<ASN1OctetString*>(segment.get())
-                ->setValue(readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeOctetString));
+                ->setValue(readContents(in, static_cast<unsigned int>(segmentLength),
+                                        failures::kBERDecodeOctetString));
             append(value, std::move(segment));
         }
         // A constructed string without segments is an empty string, not an unset one.
@@ -269,7 +278,8 @@ ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream
         const std::uint64_t start = in.getCount();
         while (in.getCount() - start < static_cast<std::uint64_t>(length)) {
             if (!in.hasData())
-                throw truncated(failures::kBERDecodeOctetString, in.getCount() - start, static_cast<unsigned>(length));
+                throw truncated(failures::kBERDecodeOctetString, in.getCount() - start,
+                                static_cast<unsigned>(length));
             ASN1Object* segment = nullptr;
             decode(in, segment);
             append(value, own(segment));
@@ -286,7 +296,8 @@ ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
     else if (identifier == 0x31)
         structure.reset(ASN1Object::makeASN1Object(ASNTag::SET, 0));
     else
-        throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier, failures::kDecodeStructured, "");
+        throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier,
+                             failures::kDecodeStructured, "");
     auto* result = static_cast<ASNStructured*>(structure.get());
     result->ignoreComponentRules(true);
     const int length = getLength(in);
@@ -300,7 +311,8 @@ ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
         const std::uint64_t start = in.getCount();
         while (in.getCount() - start < static_cast<std::uint64_t>(length)) {
             if (!in.hasData())
-                throw truncated(failures::kDecodeStructured, in.getCount() - start, static_cast<unsigned>(length));
+                throw truncated(failures::kDecodeStructured, in.getCount() - start,
+                                static_cast<unsigned>(length));
             ASN1Object* component = nullptr;
             decode(in, component);
             append(result, own(component));

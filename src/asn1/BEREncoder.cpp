@@ -15,7 +15,8 @@ namespace failures = Velmora::failures;
 BERCoder::~BERCoder() = default;
 
 ByteArray BERCoder::encode(const ASN1Object* value) {
-    if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kBEREncodeValue, "");
+    if (!value)
+        throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kBEREncodeValue, "");
     try {
         if (!isValid(value)) return ByteArray::emptyArray;
         BERCoder coder;
@@ -23,18 +24,21 @@ ByteArray BERCoder::encode(const ASN1Object* value) {
         coder.encode(out, value);
         return out.takeByteArray();
     } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kBEREncodeValue, e, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kBEREncodeValue, e,
+                             "");
     }
 }
 
 void BERCoder::encode(const ASN1Object* value, OutputStream& out) {
-    if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kBEREncodeStream, "");
+    if (!value)
+        throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kBEREncodeStream, "");
     try {
         if (!isValid(value)) return;
         BERCoder coder;
         coder.encode(out, value);
     } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kBEREncodeStream, e, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kBEREncodeStream,
+                             e, "");
     }
 }
 
@@ -45,9 +49,13 @@ ByteArray BERCoder::encode(const ASNInterface& object) {
     return out.takeByteArray();
 }
 
-void BERCoder::encode(OutputStream& out, const ASN1Object* value) const { DERCoder::encode(out, value); }
+void BERCoder::encode(OutputStream& out, const ASN1Object* value) const {
+    DERCoder::encode(out, value);
+}
 
-ByteArray BERCoder::encodeTag(const ASN1Object* value, unsigned int n) const { return tagOctets(value, n, true); }
+ByteArray BERCoder::encodeTag(const ASN1Object* value, unsigned int n) const {
+    return tagOctets(value, n, true);
+}
 
 void BERCoder::encodeOctetString(const ASN1OctetString* value, OutputStream& out) const {
     if (value->isStreamable()) {

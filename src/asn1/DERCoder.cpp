@@ -16,22 +16,24 @@ using Velmora::String;
 namespace failures = Velmora::failures;
 
 namespace {
-void deleteValue(ASN1Object* value) { ASN1Object::deleteObject(value); }
+void deleteValue(ASN1Object* value) {
+    ASN1Object::deleteObject(value);
+}
 
 // The octets of a decode call, read in place through the window; stepping back over an octet just
 // read moves the window back.
 class OctetsInputStream final : public Velmora::InputStream {
-public:
+  public:
     OctetsInputStream(const unsigned char* octets, std::size_t count) : end_(octets + count) {
         setWindow(octets, end_);
     }
     bool hasData() override { return hasBuffer() || windowPosition() != end_; }
 
-protected:
+  protected:
     std::size_t readFromSource(unsigned char*, std::size_t) override { return 0; }
     bool sourceHasData() override { return false; }  // everything is in the window
 
-private:
+  private:
     const unsigned char* end_;
 };
 
@@ -62,25 +64,29 @@ void DERCoder::addScratch() const {
 }
 
 const ByteArray DERCoder::encode(const ASN1Object* value) {
-    if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeValue, "");
+    if (!value)
+        throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeValue, "");
     try {
         if (!isValid(value)) return ByteArray::emptyArray;
         ByteArrayOutputStream out;
         encode(value, out);
         return out.takeByteArray();
     } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeValue, e, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeValue, e,
+                             "");
     }
 }
 
 void DERCoder::encode(const ASN1Object* value, OutputStream& out) {
-    if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
+    if (!value)
+        throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
     try {
         if (!isValid(value)) return;
         DERCoder coder;
         coder.encode(out, value);
     } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeStream, e, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeStream,
+                             e, "");
     }
 }
 
@@ -142,13 +148,16 @@ const ByteArray DERCoder::encodeTagClassValue(unsigned int classBits, unsigned i
     return ByteArray(octets, static_cast<std::size_t>(groups) + 1);
 }
 
-unsigned int DERCoder::getLength(InputStream& in) { return lengthFrom(in, in.readOctet()); }
+unsigned int DERCoder::getLength(InputStream& in) {
+    return lengthFrom(in, in.readOctet());
+}
 
 unsigned int DERCoder::lengthFrom(InputStream& in, int first) {
     if (first < 0)
         throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
                              failures::kNoLengthMessage);
-    if (first == 0x80) throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength, "");
+    if (first == 0x80)
+        throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength, "");
     if (first < 0x80) return static_cast<unsigned int>(first);
     const unsigned int k = static_cast<unsigned int>(first) - 0x80;
     unsigned char room[8];
@@ -175,7 +184,8 @@ bool DERCoder::isContextSpecific(InputStream& in) {
 
 unsigned int DERCoder::getTaggedValue(InputStream& in, ByteArray& consumed) {
     const unsigned char octet = nextOctet(in);
-    if (!(octet & 0x80)) throw CoderException(Exception::LIB_CODERS, failures::kNotTagged, failures::kGetTaggedValue, "");
+    if (!(octet & 0x80))
+        throw CoderException(Exception::LIB_CODERS, failures::kNotTagged, failures::kGetTaggedValue, "");
     consumed = ByteArray(octet);
     if ((octet & 0x1F) != 0x1F) return octet & 0x1F;
     std::uint64_t number = 0;
@@ -204,7 +214,9 @@ unsigned int DERCoder::peekAtTaggedValue(InputStream& in) {
     return number;
 }
 
-void DERCoder::noOctet() { throw Velmora::IndexOutOfRange(0, 0); }
+void DERCoder::noOctet() {
+    throw Velmora::IndexOutOfRange(0, 0);
+}
 
 void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation) {
     // Grows with what actually arrives rather than with what the length claims.
@@ -221,9 +233,9 @@ void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& 
         step = std::min<std::size_t>(step * 2, 16 * InputStream::kChunkSize);
     }
     if (done < length)
-        throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                             "the contents end after " + std::to_string(done) + " of " + std::to_string(length) +
-                                 " octets");
+        throw CoderException(
+            Exception::LIB_CODERS, failures::kTruncated, operation,
+            "the contents end after " + std::to_string(done) + " of " + std::to_string(length) + " octets");
 }
 
 ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const char* operation) {
@@ -249,8 +261,8 @@ ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const ch
         contents.setLength(got);
         if (got < want)
             throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                                 "the contents end after " + std::to_string(got) + " of " + std::to_string(length) +
-                                     " octets");
+                                 "the contents end after " + std::to_string(got) + " of " +
+                                     std::to_string(length) + " octets");
         return contents;
     }
     appendContents(in, length, contents, operation);

@@ -21,7 +21,7 @@ using Velmora::SmartPointer;
 // every coder operation reaches the others through the virtual table, so a BERCoder applies its
 // own rules at every level of nesting.
 class ZENTRIK_API DERCoder {
-public:
+  public:
     DERCoder() = default;
     DERCoder(const DERCoder& other) : depth_(other.depth_) {}  // buffers are not shared
     DERCoder& operator=(const DERCoder&) { return *this; }
@@ -49,7 +49,7 @@ public:
     // The complete encoding of component `index` of the constructed element at the start of `octets`.
     static const ByteArray getComponent(const ByteArray& octets, unsigned int index);
 
-protected:
+  protected:
     virtual void encode(OutputStream& out, const ASN1Object* value) const;
     virtual void decode(InputStream& in, ASN1Object*& value) const;
     virtual void encodeStructured(const ASNStructured* value, OutputStream& out) const;
@@ -112,7 +112,7 @@ protected:
 
     // Counts the levels of nesting of the current call; failure 25 past the limit.
     class Nesting {
-    public:
+      public:
         Nesting(const DERCoder& coder, const char* operation) : coder_(coder) {
             if (coder_.depth_ >= kNestingLimit) tooDeep(operation);
             ++coder_.depth_;
@@ -121,7 +121,7 @@ protected:
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
 
-    private:
+      private:
         const DERCoder& coder_;
     };
 
@@ -135,7 +135,7 @@ protected:
     // buffers live as long as the coder, so a document costs one per level of nesting, not one per
     // element.
     class Scratch {
-    public:
+      public:
         explicit Scratch(const DERCoder& coder) : coder_(coder) {
             if (coder_.scratchInUse_ == coder_.scratch_.size()) coder_.addScratch();
             stream_ = coder_.scratch_[coder_.scratchInUse_++].get();
@@ -146,12 +146,12 @@ protected:
         Scratch& operator=(const Scratch&) = delete;
         Velmora::ByteArrayOutputStream& stream() const { return *stream_; }
 
-    private:
+      private:
         const DERCoder& coder_;
         Velmora::ByteArrayOutputStream* stream_;
     };
 
-private:
+  private:
     // How deep the call in progress has nested. A coder lives for one call.
     mutable unsigned int depth_ = 0;
     void addScratch() const;

@@ -31,9 +31,9 @@ T* fresh(ASN1Object*& holder) {
 }
 
 CoderException truncatedStructure(const char* operation, std::uint64_t consumed, std::uint64_t length) {
-    return CoderException(Velmora::Exception::LIB_CODERS, failures::kTruncated, operation,
-                          "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) +
-                              " octets");
+    return CoderException(
+        Velmora::Exception::LIB_CODERS, failures::kTruncated, operation,
+        "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) + " octets");
 }
 
 constexpr const char* kDecodeInteger = "DERCoder::decodeInteger(ASN1Integer *, InputStream&)";
@@ -46,7 +46,8 @@ constexpr const char* kDecodeTime = "DERCoder::decodeTime(ASN1Time *, InputStrea
 void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
     const int first = in.readOctet();
     if (first < 0)
-        throw CoderException(Exception::LIB_CODERS, failures::kNoData, failures::kDERDecode, failures::kNoDataMessage);
+        throw CoderException(Exception::LIB_CODERS, failures::kNoData, failures::kDERDecode,
+                             failures::kNoDataMessage);
     const unsigned char octet = static_cast<unsigned char>(first);
     ASN1Object* value = nullptr;
     try {
@@ -78,15 +79,24 @@ ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1
         return made;
     };
     switch (octet) {
-        case 0x01: return decodeBoolean(fresh<ASN1Boolean>(made), in);
-        case 0x02: return decodeInteger(fresh<ASN1Integer>(made), in);
+        case 0x01:
+            return decodeBoolean(fresh<ASN1Boolean>(made), in);
+        case 0x02:
+            return decodeInteger(fresh<ASN1Integer>(made), in);
         case 0x03:
-        case 0x23: in.pushBack(octet); return decodeBitString(fresh<ASN1BitString>(made), in);
+        case 0x23:
+            in.pushBack(octet);
+            return decodeBitString(fresh<ASN1BitString>(made), in);
         case 0x04:
-        case 0x24: in.pushBack(octet); return decodeOctetString(fresh<ASN1OctetString>(made), in);
-        case 0x05: return decodeNull(fresh<ASN1Null>(made), in);
-        case 0x06: return decodeObjectIdentifier(fresh<ASN1ObjectIdentifier>(made), in);
-        case 0x0A: return decodeEnumerated(fresh<ASN1Enumerated>(made), in);
+        case 0x24:
+            in.pushBack(octet);
+            return decodeOctetString(fresh<ASN1OctetString>(made), in);
+        case 0x05:
+            return decodeNull(fresh<ASN1Null>(made), in);
+        case 0x06:
+            return decodeObjectIdentifier(fresh<ASN1ObjectIdentifier>(made), in);
+        case 0x0A:
+            return decodeEnumerated(fresh<ASN1Enumerated>(made), in);
         case 0x0C:
         case 0x12:
         case 0x13:
@@ -94,12 +104,17 @@ ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1
         case 0x16:
         case 0x1A:
         case 0x1C:
-        case 0x1E: return decodeString(static_cast<ASN1String*>(make(octet)), in);
+        case 0x1E:
+            return decodeString(static_cast<ASN1String*>(make(octet)), in);
         case 0x17:
-        case 0x18: return decodeTime(static_cast<ASN1Time*>(make(octet)), in);
+        case 0x18:
+            return decodeTime(static_cast<ASN1Time*>(make(octet)), in);
         case 0x30:
-        case 0x31: in.pushBack(octet); return made = decodeStructured(in);
-        default: return nullptr;
+        case 0x31:
+            in.pushBack(octet);
+            return made = decodeStructured(in);
+        default:
+            return nullptr;
     }
 }
 
@@ -139,7 +154,8 @@ ASN1Integer* DERCoder::decodeInteger(ASN1Integer* value, InputStream& in) const 
 ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) const {
     const unsigned char identifier = nextOctet(in);
     if (identifier & 0x20)
-        throw CoderException(Exception::LIB_CODERS, failures::kConstructedBitString, failures::kDERDecodeBitString, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kConstructedBitString,
+                             failures::kDERDecodeBitString, "");
     const unsigned int length = readLength(in);
     // A bit string always has its unused-bits octet; without it there is nothing to read.
     if (length == 0)
@@ -180,7 +196,8 @@ ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& i
     const ByteArray contents = readContents(in, length, kDecodeEnumerated);
     // Two's complement, big-endian; octets beyond four must only repeat the sign.
     if (contents.size() > 4) {
-        const unsigned char sign = (contents[static_cast<unsigned int>(contents.size() - 4)] & 0x80) ? 0xFF : 0x00;
+        const unsigned char sign =
+            (contents[static_cast<unsigned int>(contents.size() - 4)] & 0x80) ? 0xFF : 0x00;
         for (std::size_t i = 0; i + 4 < contents.size(); ++i)
             if (contents.data()[i] != sign)
                 throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, kDecodeEnumerated,
@@ -213,13 +230,14 @@ ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
         else if (identifier == 0x31)
             structure = std::make_unique<ASN1Set>().release();
         else
-            throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier, failures::kDecodeStructured,
-                                 "");
+            throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier,
+                                 failures::kDecodeStructured, "");
         structure->ignoreComponentRules(true);
         const unsigned int length = readLength(in);
         const std::uint64_t start = in.getCount();
         while (in.getCount() - start < length) {
-            if (!in.hasData()) throw truncatedStructure(failures::kDecodeStructured, in.getCount() - start, length);
+            if (!in.hasData())
+                throw truncatedStructure(failures::kDecodeStructured, in.getCount() - start, length);
             ASN1Object* component = nullptr;
             decode(in, component);
             // A SEQUENCE or SET of the library's own: its appendComponent is ASNStructured's.
@@ -239,15 +257,16 @@ ASN1ObjectIdentifier* DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier* val
     const unsigned int length = readLength(in);
     ByteArray contents = readContents(in, length, failures::kDecodeOID);
     if (contents.isEmpty())
-        throw CoderException(Exception::LIB_CODERS, failures::kEmptyObjectIdentifier, failures::kDecodeOID, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kEmptyObjectIdentifier, failures::kDecodeOID,
+                             "");
     // The usual case: complete, minimal octets, kept as they are (the encoder writes them back).
     if (value->setContentOctets(std::move(contents))) return value;
     // Otherwise the octets are still there: refuse what cannot be held, drop an unfinished last arc,
     // and make leading zero groups minimal.
     std::uint64_t accumulator = 0;
     bool first = true;
-    bool minimal = true;     // no subidentifier starts with the octet 0x80
-    std::size_t end = 0;     // the octets up to the end of the last complete subidentifier
+    bool minimal = true;  // no subidentifier starts with the octet 0x80
+    std::size_t end = 0;  // the octets up to the end of the last complete subidentifier
     bool starting = true;
     for (std::size_t i = 0; i < contents.size(); ++i) {
         const unsigned char octet = contents.data()[i];

@@ -79,11 +79,14 @@ ByteArray DERCoder::tagOctets(const ASN1Object* value, unsigned int n, bool cons
         case ASNTag::IMPLICIT:
             return encodeTagClassValue(value->isConstructed() ? 0xA0 : 0x80, value->taggedValue());
         default:
-            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kEncodeTagged, "");
+            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kEncodeTagged,
+                                 "");
     }
 }
 
-ByteArray DERCoder::encodeTag(const ASN1Object* value, unsigned int n) const { return tagOctets(value, n, false); }
+ByteArray DERCoder::encodeTag(const ASN1Object* value, unsigned int n) const {
+    return tagOctets(value, n, false);
+}
 
 void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const {
     // Identifier and length octets in one array; short contents join them, so that most elements
@@ -104,7 +107,8 @@ void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const By
 void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
     try {
         Nesting nesting(*this, failures::kDEREncodeStream);
-        if (!value) throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
+        if (!value)
+            throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
         if (value->isNull() && !isValid(value)) return;  // a set value is always valid
         if (value->isAny()) {
             encode(out, asn1_const_cast<ASN1Any>(value)->getValue());
@@ -128,19 +132,37 @@ void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
             return;
         }
         switch (value->getTagValue()) {
-            case 1: encodeBoolean(asn1_const_cast<ASN1Boolean>(value), out); break;
-            case 2: encodeInteger(asn1_const_cast<ASN1Integer>(value), out); break;
+            case 1:
+                encodeBoolean(asn1_const_cast<ASN1Boolean>(value), out);
+                break;
+            case 2:
+                encodeInteger(asn1_const_cast<ASN1Integer>(value), out);
+                break;
             case 3:
-            case 35: encodeBitString(asn1_const_cast<ASN1BitString>(value), out); break;
+            case 35:
+                encodeBitString(asn1_const_cast<ASN1BitString>(value), out);
+                break;
             case 4:
-            case 36: encodeOctetString(asn1_const_cast<ASN1OctetString>(value), out); break;
-            case 5: encodeASN1Null(asn1_const_cast<ASN1Null>(value), out); break;
-            case 6: encodeOID(asn1_const_cast<ASN1ObjectIdentifier>(value), out); break;
+            case 36:
+                encodeOctetString(asn1_const_cast<ASN1OctetString>(value), out);
+                break;
+            case 5:
+                encodeASN1Null(asn1_const_cast<ASN1Null>(value), out);
+                break;
+            case 6:
+                encodeOID(asn1_const_cast<ASN1ObjectIdentifier>(value), out);
+                break;
             case 7:
-                throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor, failures::kDEREncodeStream, "");
-            case 8: throw CoderException(Exception::LIB_CODERS, failures::kExternal, failures::kDEREncodeStream, "");
-            case 9: throw CoderException(Exception::LIB_CODERS, failures::kReal, failures::kDEREncodeStream, "");
-            case 10: encodeEnumerated(asn1_const_cast<ASN1Enumerated>(value), out); break;
+                throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor,
+                                     failures::kDEREncodeStream, "");
+            case 8:
+                throw CoderException(Exception::LIB_CODERS, failures::kExternal, failures::kDEREncodeStream,
+                                     "");
+            case 9:
+                throw CoderException(Exception::LIB_CODERS, failures::kReal, failures::kDEREncodeStream, "");
+            case 10:
+                encodeEnumerated(asn1_const_cast<ASN1Enumerated>(value), out);
+                break;
             case 12:
             case 18:
             case 19:
@@ -148,19 +170,27 @@ void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
             case 22:
             case 26:
             case 28:
-            case 30: encodeString(asn1_const_cast<ASN1String>(value), out); break;
+            case 30:
+                encodeString(asn1_const_cast<ASN1String>(value), out);
+                break;
             case 23:
-            case 24: encodeTime(asn1_const_cast<ASN1Time>(value), out); break;
+            case 24:
+                encodeTime(asn1_const_cast<ASN1Time>(value), out);
+                break;
             case 48:
-            case 49: encodeStructured(asn1_const_cast<ASNStructured>(value), out); break;
+            case 49:
+                encodeStructured(asn1_const_cast<ASNStructured>(value), out);
+                break;
             default:
-                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream, "");
+                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag,
+                                     failures::kDEREncodeStream, "");
         }
     } catch (const IndexOutOfRange& e) {
         throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream,
                              String(failures::kIndexOutOfRangeMessage) + e.toString());
     } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e, "");
+        throw CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e,
+                             "");
     }
 }
 
@@ -169,7 +199,8 @@ void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) c
     // The components go straight into one buffer of the coder's, then behind the identifier and length.
     const Scratch contents(*this);
     ByteArrayOutputStream& buffer = contents.stream();
-    const bool sorted = value->getTagValue() == ASNTag::SET || value->getTagValue() == ASNTag::SORTED_STRUCTURE;
+    const bool sorted =
+        value->getTagValue() == ASNTag::SET || value->getTagValue() == ASNTag::SORTED_STRUCTURE;
     if (!sorted || count < 2) {
         for (unsigned int i = 0; i < count; ++i) encode(buffer, value->getComponent(i));
         writeElement(out, value, buffer.getByteArray());
@@ -294,7 +325,8 @@ void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) c
     const unsigned int count = value->getLength();
     const bool valid = count >= 2 && arcs[0] >= 0 && arcs[0] <= 2 &&
                        (arcs[0] == 2 ? arcs[1] >= 0 : (arcs[1] >= 0 && arcs[1] <= 39));
-    if (!valid) throw CoderException(Exception::LIB_CODERS, failures::kBadObjectIdentifier, failures::kEncodeOID, "");
+    if (!valid)
+        throw CoderException(Exception::LIB_CODERS, failures::kBadObjectIdentifier, failures::kEncodeOID, "");
     ByteArray contents(static_cast<int>(count * 2));
     // The first two arcs share one subidentifier, itself in base 128 (2.48 and above need two octets).
     appendBase128(contents, 40ull * static_cast<unsigned>(arcs[0]) + static_cast<unsigned>(arcs[1]));

@@ -172,8 +172,10 @@ __attribute__((target("avx2"))) std::size_t countDigitsAVX2(const unsigned char*
     std::size_t counted = 0, i = 0;
     for (; i + 32 <= len; i += 32) {
         const __m256i c = load32(text + i);
-        const __m256i digits = _mm256_or_si256(_mm256_cmpeq_epi8(nonDigits(k, c), zero), _mm256_cmpeq_epi8(c, pad));
-        counted += static_cast<std::size_t>(__builtin_popcount(static_cast<unsigned>(_mm256_movemask_epi8(digits))));
+        const __m256i digits =
+            _mm256_or_si256(_mm256_cmpeq_epi8(nonDigits(k, c), zero), _mm256_cmpeq_epi8(c, pad));
+        counted +=
+            static_cast<std::size_t>(__builtin_popcount(static_cast<unsigned>(_mm256_movemask_epi8(digits))));
     }
     for (; i < len; ++i) counted += isAlphabet(text[i]) || text[i] == '=' ? 1 : 0;
     return counted;

@@ -5,22 +5,24 @@
 namespace Velmora::failures {
 
 // Numbers.
-constexpr unsigned int kNullValue = 0;              // a null value handed to an encoder
-constexpr unsigned int kObjectDescriptor = 2;       // tag 7 cannot be encoded
-constexpr unsigned int kExternal = 3;               // tag 8 cannot be encoded
-constexpr unsigned int kReal = 4;                   // tag 9 cannot be encoded
-constexpr unsigned int kUnsupportedTag = 5;         // tag not encodable; IndexOutOfRange caught; bad tagging
-constexpr unsigned int kBadObjectIdentifier = 6;    // arcs that cannot be written
-constexpr unsigned int kUnsupportedIdentifier = 7;  // identifier octet the decoder does not know (library 0 for structures)
-constexpr unsigned int kBadBoolean = 8;             // BOOLEAN contents neither FF nor 00
-constexpr unsigned int kBadNull = 9;                // NULL with contents
-constexpr unsigned int kMissingValue = 11;          // unset value that is not optional
-constexpr unsigned int kEncodingFailed = 12;        // wraps whatever failed inside an encoding
-constexpr unsigned int kNoData = 13;                // nothing to decode
-constexpr unsigned int kEntryPointFailed = 15;      // wraps failures at the static encode entry points
-constexpr unsigned int kIndefiniteSegment = 16;     // a segment of a constructed string in indefinite form
+constexpr unsigned int kNullValue = 0;            // a null value handed to an encoder
+constexpr unsigned int kObjectDescriptor = 2;     // tag 7 cannot be encoded
+constexpr unsigned int kExternal = 3;             // tag 8 cannot be encoded
+constexpr unsigned int kReal = 4;                 // tag 9 cannot be encoded
+constexpr unsigned int kUnsupportedTag = 5;       // tag not encodable; IndexOutOfRange caught; bad tagging
+constexpr unsigned int kBadObjectIdentifier = 6;  // arcs that cannot be written
+constexpr unsigned int kUnsupportedIdentifier =
+    7;  // identifier octet the decoder does not know (library 0 for structures)
+constexpr unsigned int kBadBoolean = 8;          // BOOLEAN contents neither FF nor 00
+constexpr unsigned int kBadNull = 9;             // NULL with contents
+constexpr unsigned int kMissingValue = 11;       // unset value that is not optional
+constexpr unsigned int kEncodingFailed = 12;     // wraps whatever failed inside an encoding
+constexpr unsigned int kNoData = 13;             // nothing to decode
+constexpr unsigned int kEntryPointFailed = 15;   // wraps failures at the static encode entry points
+constexpr unsigned int kIndefiniteSegment = 16;  // a segment of a constructed string in indefinite form
 constexpr unsigned int kEmptyObjectIdentifier = 17;
-constexpr unsigned int kNotTagged = 18;             // identifier of universal or application class where a tag was expected
+constexpr unsigned int kNotTagged =
+    18;  // identifier of universal or application class where a tag was expected
 constexpr unsigned int kConstructedBitString = 19;  // DER refuses constructed BIT STRINGs
 constexpr unsigned int kBadLength = 20;             // length octets missing, indefinite or too large for DER
 constexpr unsigned int kBadSegment = 21;            // a segment of the wrong type
@@ -29,7 +31,7 @@ constexpr unsigned int kIOUUntagged = 23;           // plain IOU object on a tag
 constexpr unsigned int kIOUNoData = 24;             // IOU object ran out of octets
 constexpr unsigned int kTooDeep = 25;               // nesting deeper than kMaxNesting
 constexpr unsigned int kTruncated = 26;             // contents end before their length says
-constexpr unsigned int kUnrepresentable = 27;       // a length, tag number, arc or count the library cannot hold
+constexpr unsigned int kUnrepresentable = 27;  // a length, tag number, arc or count the library cannot hold
 
 // How deeply constructed elements may nest before decoding gives up (real data stays far below).
 constexpr unsigned int kMaxNesting = 200;
@@ -39,7 +41,8 @@ constexpr const char* kDEREncodeValue = "DERCoder::encode(const ASN1Object *)";
 constexpr const char* kDEREncodeStream = "DERCoder::encode(const ASN1Object *, OutputStream&)";
 constexpr const char* kBEREncodeValue = "BERCoder::encode(const ASN1Object *)";
 constexpr const char* kBEREncodeStream = "BERCoder::encode(const ASN1Object *, OutputStream&)";
-constexpr const char* kEncodeTagged = "DERCoder::encodeTagged(const ASNStructured *asnSeq, ByteArray& bytearray)";
+constexpr const char* kEncodeTagged =
+    "DERCoder::encodeTagged(const ASNStructured *asnSeq, ByteArray& bytearray)";
 constexpr const char* kEncodeOID = "DERCoder::encodeOID(const ASN1ObjectIdentifier *oid, char *bytearray)";
 constexpr const char* kIsValid = "DERCoder::isValid(const ASN1Object *obj)";
 constexpr const char* kDERDecode = "DERCoder::decode";
@@ -49,9 +52,11 @@ constexpr const char* kBERDecode = "BERCoder::decode(InputStream& in, ASN1Object
 constexpr const char* kDecodeStructured = "DERCoder::decodeStructured(const InputStream&)";
 constexpr const char* kDecodeBoolean = "DERCoder::decodeBoolean(ASN1Boolean, char*)";
 constexpr const char* kDecodeNull = "DERCoder::decodeNull(ASN1Null *i, const char *array)";
-constexpr const char* kDecodeOID = "DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier *, const InputStream&)";
+constexpr const char* kDecodeOID =
+    "DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier *, const InputStream&)";
 constexpr const char* kGetTaggedValue = "DERCoder::getTaggedValue(InputStream&, ByteArray&)";
-constexpr const char* kDERDecodeBitString = "DERCoder::decodeBitString(ASN1OctetString *asn, const InputStream&)";
+constexpr const char* kDERDecodeBitString =
+    "DERCoder::decodeBitString(ASN1OctetString *asn, const InputStream&)";
 constexpr const char* kDERGetLength = "DERCoder::getLength(InputStream&)";
 constexpr const char* kBERGetLength = "BERCoder::getLength(InputStream&)";
 constexpr const char* kDERGetComponent = "DERCoder::getComponent(const ByteArray&, unsigned int)";

@@ -81,7 +81,9 @@ ASN1IOUExplicitObject::ASN1IOUExplicitObject(OutputStream& out, ASNTag::ASN1_TAG
     outputStream = &out;
 }
 
-ASN1IOUExplicitObject::~ASN1IOUExplicitObject() { endFromDestructor(*this); }
+ASN1IOUExplicitObject::~ASN1IOUExplicitObject() {
+    endFromDestructor(*this);
+}
 
 ASN1Object* ASN1IOUExplicitObject::getValue() {
     if (!inputStream) return nullptr;

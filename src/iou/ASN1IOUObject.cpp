@@ -60,7 +60,9 @@ ASN1IOUObject::ASN1IOUObject(OutputStream& out, ASNTag::ASN1_TAG tag) {
     outputStream = &out;
 }
 
-ASN1IOUObject::~ASN1IOUObject() { endFromDestructor(*this); }
+ASN1IOUObject::~ASN1IOUObject() {
+    endFromDestructor(*this);
+}
 
 int ASN1IOUObject::readLength(InputStream& in, const char* operation) {
     // The first length octet is looked at here: a header that stops before it is a truncation.

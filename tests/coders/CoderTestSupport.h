@@ -49,7 +49,7 @@ class ChunkedInputStream : public zentrik_test::ChunkedInputStream {
                        std::size_t largest = 7)
         : zentrik_test::ChunkedInputStream(
               data, [rng = std::mt19937(seed), size = std::uniform_int_distribution<std::size_t>(
-                                                       smallest, largest)]() mutable { return size(rng); }) {}
+                                                   smallest, largest)]() mutable { return size(rng); }) {}
 };
 
 // Reads everything a stream's operator>>(ByteArray&) hands out.

@@ -49,7 +49,8 @@ std::vector<ByteArray> samples(std::uint32_t seed) {
 
 ByteArray readBase64Stream(const ByteArray& text) {
     // Chunks of 1 to 13 octets.
-    zentrik_test::ChunkedInputStream source(text, [k = std::size_t{0}]() mutable { return 1 + (k++ * 7) % 13; });
+    zentrik_test::ChunkedInputStream source(text,
+                                            [k = std::size_t{0}]() mutable { return 1 + (k++ * 7) % 13; });
     Base64InputStream in(source);
     ByteArray all, piece;
     while (in.hasData()) {

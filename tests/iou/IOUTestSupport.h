@@ -338,7 +338,8 @@ class SegmentCheckingSink : public Velmora::OutputStream {
 // Delivers a byte array one octet per read, so that every readBlob crosses many reads.
 class TrickleInputStream : public zentrik_test::ChunkedInputStream {
   public:
-    explicit TrickleInputStream(const ByteArray& data) : ChunkedInputStream(data, zentrik_test::fixedChunks(1)) {}
+    explicit TrickleInputStream(const ByteArray& data)
+        : ChunkedInputStream(data, zentrik_test::fixedChunks(1)) {}
 };
 
 // Hands out fixed blocks of a byte array through operator>>(ByteArray&), as a streamable string reads.

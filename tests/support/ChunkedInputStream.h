@@ -19,7 +19,8 @@ class ChunkedInputStream : public Velmora::InputStream {
 
   protected:
     std::size_t readFromSource(unsigned char* destination, std::size_t count) override {
-        const std::size_t n = std::min({count, std::max<std::size_t>(1, nextSize_()), data_.size() - position_});
+        const std::size_t n =
+            std::min({count, std::max<std::size_t>(1, nextSize_()), data_.size() - position_});
         std::copy_n(data_.data() + position_, n, destination);
         position_ += n;
         return n;

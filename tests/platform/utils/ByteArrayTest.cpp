@@ -17,7 +17,8 @@ TEST(ByteArray, ConstIndexThrowsAndMutableIndexGrows) {
     try {
         (void)view[5];
     } catch (const IndexOutOfRange& e) {
-        EXPECT_EQ(e.toString().toUTF8(), "T Array::operator[](unsigned int) const - Index greater than Array length.");
+        EXPECT_EQ(e.toString().toUTF8(),
+                  "T Array::operator[](unsigned int) const - Index greater than Array length.");
     }
     bytes[5] = 0x07;  // grows, the gap filled with zeros
     EXPECT_EQ(bytes, (ByteArray{0x01, 0x02, 0x00, 0x00, 0x00, 0x07}));
@@ -59,9 +60,17 @@ TEST(ByteArray, ToIntReadsBigEndianTwosComplement) {
     struct Case {
         const char* hex;
         int value;
-    } cases[] = {{"", 0},         {"00", 0},           {"7F", 127},         {"80", -128},
-                 {"00C8", 200},   {"FF", -1},          {"FF00", -256},      {"7FFFFFFF", 2147483647},
-                 {"80000000", -2147483647 - 1},        {"0000000005", 5},   {"FFFFFFFFFF", -1}};
+    } cases[] = {{"", 0},
+                 {"00", 0},
+                 {"7F", 127},
+                 {"80", -128},
+                 {"00C8", 200},
+                 {"FF", -1},
+                 {"FF00", -256},
+                 {"7FFFFFFF", 2147483647},
+                 {"80000000", -2147483647 - 1},
+                 {"0000000005", 5},
+                 {"FFFFFFFFFF", -1}};
     for (const Case& c : cases) EXPECT_EQ(ByteArray::fromHex(c.hex).toInt(), c.value) << c.hex;
 }
 
@@ -69,7 +78,7 @@ TEST(ByteArray, OrdersLikeDerSetComponents) {
     // Octet by octet, unsigned; a prefix sorts first.
     std::vector<ByteArray> items = {ByteArray::fromHex("0201FF"), ByteArray::fromHex("020100"),
                                     ByteArray::fromHex("0101FF"), ByteArray::fromHex("02"),
-                                    ByteArray::fromHex("80"), ByteArray()};
+                                    ByteArray::fromHex("80"),     ByteArray()};
     std::sort(items.begin(), items.end());
     std::vector<std::string> hex;
     for (const ByteArray& b : items) hex.push_back(b.toHex());

@@ -105,7 +105,9 @@ TEST(OutputStream, ByteArrayStreamCollectsEveryForm) {
     ByteArrayOutputStream out;
     out << 'a' << "bc" << ByteArray::fromHex("00FF");
     out.write("de", 2);
-    EXPECT_EQ(out.getByteArray(), ByteArray("abc\0\xFF" "de", 7));
+    EXPECT_EQ(out.getByteArray(), ByteArray("abc\0\xFF"
+                                            "de",
+                                            7));
     ByteArray taken = out.takeByteArray();
     EXPECT_EQ(taken.size(), 7u);
     EXPECT_EQ(out.size(), 0u);
