@@ -17,18 +17,22 @@ cmake --preset fuzz -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target zentrik_fuzzers
 read -r -a targets <<< "${ZENTRIK_FUZZ_TARGETS:-$(tr ';' ' ' < "$build/fuzz/fuzzers.txt")}"
 
-rm -rf "$work/seeds" "$work/logs"
-mkdir -p "$work/seeds" "$work/corpus" "$work/logs" "$work/artifacts"
-"$root/fuzz/make-corpus.sh" "$work/seeds"
+# Seeds are made afresh in a folder of this run's own, so that runs side by side (say, of different
+# targets) leave each other's seeds and logs alone.
+mkdir -p "$work/corpus" "$work/logs" "$work/artifacts"
+seeds=$(mktemp -d "$work/seeds.XXXXXX")
+trap 'rm -rf "$seeds"' EXIT
+"$root/fuzz/make-corpus.sh" "$seeds"
 
 run_one() {
     local t=$1
     mkdir -p "$work/corpus/$t"
+    rm -f "$work/logs/$t.log"
     # The corpus grows from run to run; the seeds are read as a second folder and left as they are.
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0 UBSAN_OPTIONS=print_stacktrace=1 \
         "$build/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
         -max_len=8192 -print_final_stats=1 -artifact_prefix="$work/artifacts/$t-" \
-        "$work/corpus/$t" "$work/seeds/$t" > "$work/logs/$t.log" 2>&1
+        "$work/corpus/$t" "$seeds/$t" > "$work/logs/$t.log" 2>&1
 }
 
 declare -A running=()  # pid -> target
