@@ -159,13 +159,8 @@ void BERCoder::decode(InputStream& in, ASN1Object*& out) const {
     try {
         const unsigned char octet = nextOctet(in);  // empty input throws IndexOutOfRange
         Nesting nesting(*this, failures::kBERDecode);
-        ASN1Object* result = decodeUniversal(octet, in, made);
+        ASN1Object* result = decodeUniversal(octet, in, made, failures::kBERDecodeIdentifier);
         if (!result) {
-            if (!(octet & 0x80))
-                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
-                                     String(failures::kBERDecodeIdentifier) +
-                                         ByteArray(octet).toPrintableString(16, false) + ")",
-                                     "");
             in.pushBack(octet);
             // The element as it is kept: its identifier octets as they came, the length (minimal, or
             // 80), and the contents read straight behind them.

@@ -106,9 +106,11 @@ class ZENTRIK_API DERCoder {
     static ByteArray primitiveTag(const ASN1Object* value, unsigned int n);
 
     // The value of a universal element whose identifier octet was just read, through the virtual
-    // readers; nullptr, with nothing consumed, for identifiers that name no universal type read here.
+    // readers; nullptr, with nothing more consumed, for a context-specific or private identifier.
+    // Other identifiers fail with 7, named by `identifierOperation` + the octet in hexadecimal + ")".
     // `made` points at the value from its creation on, so that a caller can delete it on failure.
-    ASN1Object* decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made) const;
+    ASN1Object* decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made,
+                                const char* identifierOperation) const;
 
     // Counts the levels of nesting of the current call; failure 25 past the limit.
     class Nesting {

@@ -52,13 +52,8 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
     ASN1Object* value = nullptr;
     try {
         Nesting nesting(*this, failures::kDERDecode);
-        out = decodeUniversal(octet, in, value);
+        out = decodeUniversal(octet, in, value, failures::kDERDecodeIdentifier);
         if (!out) {
-            if (!(octet & 0x80))
-                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
-                                     String(failures::kDERDecodeIdentifier) +
-                                         ByteArray(octet).toPrintableString(16, false) + ")",
-                                     "");
             in.pushBack(octet);
             out = value = decodeTaggedEncoding(in);
         }
@@ -73,7 +68,8 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
     }
 }
 
-ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made) const {
+ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made,
+                                      const char* identifierOperation) const {
     auto make = [&made](unsigned char tag) {
         made = ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(tag), 0);
         return made;
@@ -114,7 +110,10 @@ ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1
             in.pushBack(octet);
             return made = decodeStructured(in);
         default:
-            return nullptr;
+            if (octet & 0x80) return nullptr;
+            throw CoderException(
+                Exception::LIB_CODERS, failures::kUnsupportedIdentifier,
+                String(identifierOperation) + ByteArray(octet).toPrintableString(16, false) + ")", "");
     }
 }
 
