@@ -60,6 +60,11 @@ class ZENTRIK_API InputStream {
     // Discards up to `count` octets; returns how many.
     std::uint64_t skip(std::uint64_t count);
     std::uint64_t getCount() const { return count_; }
+    // Octets that are already in memory, ready to be read without asking the source: the pushed-back
+    // ones and the rest of the memory window.
+    std::size_t inMemory() const {
+        return (pushedBack_.size() - pushedFront_) + static_cast<std::size_t>(windowEnd_ - window_);
+    }
 
     // The push-back buffer, for filters that hand pushed-back octets out as they are.
     bool hasBuffer() const { return pushedBack_.size() > pushedFront_; }

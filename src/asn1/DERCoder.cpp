@@ -219,10 +219,12 @@ void DERCoder::noOctet() {
 }
 
 void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation) {
-    // Grows with what actually arrives rather than with what the length claims.
+    // Grows with what actually arrives rather than with what the length claims; octets already in
+    // memory are there for certain, so they are taken in one step.
     const std::size_t start = out.size();
     std::uint64_t done = 0;
-    std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(length, InputStream::kChunkSize));
+    std::size_t step = static_cast<std::size_t>(
+        std::min<std::uint64_t>(length, std::max<std::size_t>(InputStream::kChunkSize, in.inMemory())));
     while (done < length) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(step, length - done));
         unsigned char* room = out.prepareAppend(want);

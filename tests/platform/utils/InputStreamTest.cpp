@@ -50,6 +50,16 @@ TEST(InputStream, OneOctetPushBacksStepBackOnlyOverTheSameOctet) {
     EXPECT_EQ(in.getCount(), 2u);
 }
 
+TEST(InputStream, InMemoryCountsPushedBackOctetsAndTheRestOfTheWindow) {
+    ByteArrayInputStream in(ByteArray("abcdef"));
+    EXPECT_EQ(in.inMemory(), 6u);
+    in.readBlob(2);
+    in.pushBack(ByteArray("xyz"));
+    EXPECT_EQ(in.inMemory(), 7u);
+    zentrik_test::ChunkedInputStream trickle(ByteArray("abc"), zentrik_test::fixedChunks(1));
+    EXPECT_EQ(trickle.inMemory(), 0u);  // nothing of a source that has to be asked
+}
+
 TEST(InputStream, ChunkReadsHandOutPushedBackOctetsFirst) {
     ByteArrayInputStream in(ByteArray("source"));
     in.pushBack(ByteArray("pb"));
