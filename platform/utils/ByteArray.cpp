@@ -55,14 +55,10 @@ ByteArray& ByteArray::moveAssign(ByteArray& other) noexcept {
         size_ = other.size_;
     } else {
         if (!isInline()) std::free(data_);
-        data_ = other.data_;
+        takeHeapBuffer(other);
         size_ = other.size_;
-        capacity_ = other.capacity_;
-        other.data_ = other.inline_;
-        other.capacity_ = kInline;
     }
-    other.size_ = 0;
-    other.data_[0] = 0;
+    other.clear();
     return *this;
 }
 

@@ -34,24 +34,18 @@ class ZENTRIK_API ByteArray {
     ByteArray(const ByteArray& other);
     // Moves take an allocation over; short contents are copied (all of the inline room at once).
     ByteArray(ByteArray&& other) noexcept : size_(other.size_) {
-        if (other.isInline()) {
+        if (other.isInline())
             std::memcpy(inline_, other.inline_, kInline + 1);
-        } else {
-            data_ = other.data_;
-            capacity_ = other.capacity_;
-            other.data_ = other.inline_;
-            other.capacity_ = kInline;
-        }
-        other.size_ = 0;
-        other.data_[0] = 0;
+        else
+            takeHeapBuffer(other);
+        other.clear();
     }
     ByteArray& operator=(const ByteArray& other);
     ByteArray& operator=(ByteArray&& other) noexcept {
         if (isInline() && other.isInline() && this != &other) {
             std::memcpy(inline_, other.inline_, kInline + 1);
             size_ = other.size_;
-            other.size_ = 0;
-            other.data_[0] = 0;
+            other.clear();
             return *this;
         }
         return moveAssign(other);
@@ -121,7 +115,10 @@ class ZENTRIK_API ByteArray {
             data_[size_] = 0;
         }
     }
-    void clear() { truncate(0); }
+    void clear() noexcept {  // zero length, still zero-terminated, whatever room is held
+        size_ = 0;
+        data_[0] = 0;
+    }
     // Makes room for `count` more octets and returns where they go; commit them with setLength.
     unsigned char* prepareAppend(std::size_t count) {
         if (size_ + count > capacity_) grow(size_ + count);
@@ -139,6 +136,14 @@ class ZENTRIK_API ByteArray {
     ByteArray& appendGrowing(const void* bytes, std::size_t count);
     void release() noexcept;
     bool isInline() const { return data_ == inline_; }
+    // Takes `other`'s allocation (whatever this held is the caller's to release); `other` falls back
+    // to its inline room.
+    void takeHeapBuffer(ByteArray& other) noexcept {
+        data_ = other.data_;
+        capacity_ = other.capacity_;
+        other.data_ = other.inline_;
+        other.capacity_ = kInline;
+    }
 
     unsigned char* data_ = inline_;
     std::size_t size_ = 0;
