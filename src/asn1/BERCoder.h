@@ -5,7 +5,7 @@ namespace Ostrel {
 
 class ASN1IOUObject;
 
-// Reads the Basic Encoding Rules (indefinite lengths, segmented strings, lenient BOOLEANs) and
+// Reads the Basic Encoding Rules (indefinite lengths, segmented strings, any non-zero BOOLEAN) and
 // writes them where they help: large octet strings piece by piece, constructed strings as segments.
 class ZENTRIK_API BERCoder : public DERCoder {
   public:
@@ -38,9 +38,13 @@ class ZENTRIK_API BERCoder : public DERCoder {
     // The contents of an indefinite-length element, from after its length octet up to and including
     // its end-of-contents, with nested indefinite forms kept and definite lengths made minimal.
     static ByteArray readTillDoubleZero(InputStream& in);
-    static ByteArray readTillDoubleZero(InputStream& in, unsigned int depth);
-    // The same, appended to `result`.
+    // The same, appended to `result`, inside `depth` levels of nesting.
     static void readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray& result);
+    // Appends the identifier octets of an element whose first octet was read, and reads its length
+    // (-1 for the indefinite form).
+    static int elementHeaderInto(InputStream& in, int first, ByteArray& result);
+    // A context-specific or private element, its identifier still in the stream, kept as its encoding.
+    static Owned<> decodeTagged(DecodingStream& in);
     // Consumes the end-of-contents octets when they come next; failure 26 when the data ends instead.
     static bool atEndOfContents(InputStream& in, const char* operation);
 
@@ -53,7 +57,10 @@ class ZENTRIK_API BERCoder : public DERCoder {
     ASNStructured* decodeStructured(InputStream& in) const override;
 
     void encodeStreamedOctetString(const ASN1OctetString* value, OutputStream& out) const;
-    ASN1BitString* decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length) const;
+    ASN1BitString* decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length,
+                                           std::uint64_t offset) const;
+    static ByteArray readBitStringSegment(InputStream& in, const Enclosing& enclosing);
+    static void decodeOctetStringSegments(ASN1OctetString* value, InputStream& in);
 };
 
 }  // namespace Ostrel

@@ -1,13 +1,14 @@
-// The BER coder's decoding side: indefinite lengths, segmented strings, lenient BOOLEANs.
+// The BER coder's decoding side: indefinite lengths and segmented strings.
 #include <memory>
 
 #include "zentrik/asn1/BERCoder.h"
+#include "zentrik/asn1/CodingStreams.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace Ostrel {
 
-using Velmora::ByteArrayInputStream;
 using Velmora::CoderException;
 using Velmora::Exception;
 using Velmora::IndexOutOfRange;
@@ -15,37 +16,8 @@ using Velmora::String;
 namespace failures = Velmora::failures;
 
 namespace {
-using Owned = std::unique_ptr<ASN1Object, void (*)(ASN1Object*)>;
-
-Owned own(ASN1Object* value) {
-    return Owned(value, &ASN1Object::deleteObject);
-}
-
-template <typename Container>
-void append(Container* container, Owned component) {
-    container->appendComponent(component.get(), 0);
-    component.release();
-}
-
-CoderException truncated(const char* operation, std::uint64_t consumed, std::uint64_t length) {
-    return CoderException(
-        Exception::LIB_CODERS, failures::kTruncated, operation,
-        "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) + " octets");
-}
-
-// The tag number octets that follow an identifier octet ending in 1F, as they came.
-void appendTagNumber(InputStream& in, ByteArray& result) {
-    std::uint64_t number = 0;
-    for (;;) {
-        const int group = in.readOctet();
-        if (group < 0) throw IndexOutOfRange(0, 0);
-        result += static_cast<unsigned char>(group);
-        number = (number << 7) | (static_cast<unsigned int>(group) & 0x7F);
-        if (number > 0xFFFFFFFFu)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kGetTaggedValue,
-                                 "the tag number does not fit in 32 bits");
-        if (!(group & 0x80)) return;
-    }
+[[noreturn]] void segmentFailure(unsigned int number, const char* operation, const char* message = "") {
+    throw CoderException(Exception::LIB_CODERS, number, operation, message);
 }
 }  // namespace
 
@@ -54,10 +26,9 @@ SmartPointer<ASN1Object> BERCoder::decode(const ByteArray& bytes) {
 }
 
 SmartPointer<ASN1Object> BERCoder::decode(InputStream& in) {
-    BERCoder coder;
     ASN1Object* value = nullptr;
-    coder.decode(in, value);
-    return SmartPointer<ASN1Object>(value, [](ASN1Object* v) { ASN1Object::deleteObject(v); });
+    BERCoder().decode(in, value);
+    return SmartPointer<ASN1Object>(value, &ASN1Object::deleteObject);
 }
 
 void BERCoder::decode(ASNInterface& target, const ByteArray& bytes) {
@@ -66,20 +37,16 @@ void BERCoder::decode(ASNInterface& target, const ByteArray& bytes) {
 }
 
 int BERCoder::getLength(InputStream& in) {
-    const unsigned char first = nextOctet(in);
-    if (first == 0x80) return -1;
-    if (first < 0x80) return first;
-    const unsigned int k = first & 0x7F;
-    const ByteArray octets = in.readBlob(k);
-    std::uint64_t length = 0;
-    for (unsigned int i = 0; i < k; ++i) {
-        length = (length << 8) | octets[i];
-        // Lengths of 2^31 and above do not fit the result (and would read as "indefinite").
-        if (length > 0x7FFFFFFF)
+    std::int64_t length = 0;
+    switch (octets::readLength([&in] { return in.readOctet(); }, 0x7FFFFFFF, length)) {
+        case octets::Fault::none:
+            return static_cast<int>(length);
+        case octets::Fault::tooLarge:  // would not fit the result, and would read as "indefinite"
             throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERGetLength,
                                  "lengths of 2^31 octets and more are not supported");
+        default:
+            noOctet();
     }
-    return static_cast<int>(length);
 }
 
 bool BERCoder::atEndOfContents(InputStream& in, const char* operation) {
@@ -98,48 +65,39 @@ bool BERCoder::atEndOfContents(InputStream& in, const char* operation) {
 }
 
 ByteArray BERCoder::readTillDoubleZero(InputStream& in) {
-    return readTillDoubleZero(in, 0);
+    ByteArray result;
+    readTillDoubleZero(in, 0, result);
+    return result;
 }
 
-ByteArray BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth) {
-    ByteArray result;
-    readTillDoubleZero(in, depth, result);
-    return result;
+int BERCoder::elementHeaderInto(InputStream& in, int first, ByteArray& result) {
+    result += static_cast<unsigned char>(first);
+    if ((first & 0x1F) == 0x1F) readTagNumber(in, result, failures::kGetTaggedValue);
+    const int length = in.readOctet();  // the short and indefinite forms in place
+    if (length >= 0 && length <= 0x80) return length == 0x80 ? -1 : length;
+    if (length >= 0) in.pushBack(static_cast<unsigned char>(length));
+    return getLength(in);
 }
 
 void BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray& result) {
     // Walks the elements without recursion; `open` counts the indefinite elements not yet closed.
-    unsigned int open = 1;
-    for (;;) {
+    for (unsigned int open = 1; open != 0;) {
         // An end-of-contents pair, or the first identifier octet of the next element. At the end of
         // the data this fails as a checking index into the pair would.
-        const int first = in.readOctet();
-        if (first < 0) throw IndexOutOfRange(0, 0);
+        const int first = nextOctet(in);
         if (first == 0) {
-            const int second = in.readOctet();
-            if (second < 0) throw IndexOutOfRange(1, 1);
+            const int second = nextOctet(in);
             if (second == 0) {
                 result += static_cast<unsigned char>(0x00);
                 result += static_cast<unsigned char>(0x00);
-                if (--open == 0) return;
+                --open;
                 continue;
             }
             in.pushBack(static_cast<unsigned char>(second));
         }
-        result += static_cast<unsigned char>(first);
-        if ((first & 0x1F) == 0x1F) appendTagNumber(in, result);
-        int length = in.readOctet();  // the short and indefinite forms in place
-        if (length == 0x80) {
-            length = -1;
-        } else if (length < 0 || length > 0x80) {
-            if (length >= 0) in.pushBack(static_cast<unsigned char>(length));
-            length = getLength(in);
-        }
+        const int length = elementHeaderInto(in, first, result);
         if (length < 0) {
-            if (depth + open >= failures::kMaxNesting)
-                throw CoderException(
-                    Exception::LIB_CODERS, failures::kTooDeep, failures::kBERReadTillDoubleZero,
-                    "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
+            if (depth + open >= failures::kMaxNesting) tooDeep(failures::kBERReadTillDoubleZero);
             result += static_cast<unsigned char>(0x80);
             ++open;
         } else if (length == 0 && first == 0x00) {
@@ -155,49 +113,63 @@ void BERCoder::readTillDoubleZero(InputStream& in, unsigned int depth, ByteArray
 }
 
 void BERCoder::decode(InputStream& in, ASN1Object*& out) const {
-    ASN1Object* made = nullptr;
+    DecodingStream* stream = DecodingStream::of(in);
+    if (!stream) {  // a call from outside the entry points: the call's state starts here
+        DecodingStream through(in);
+        decode(through, out);
+        return;
+    }
     try {
-        const unsigned char octet = nextOctet(in);  // empty input throws IndexOutOfRange
-        Nesting nesting(*this, failures::kBERDecode);
-        ASN1Object* result = decodeUniversal(octet, in, made, failures::kBERDecodeIdentifier);
-        if (!result) {
-            in.pushBack(octet);
-            // The element as it is kept: its identifier octets as they came, the length (minimal, or
-            // 80), and the contents read straight behind them.
-            ByteArray encoding;
-            const unsigned int tag = getTaggedValue(in, encoding);
-            const int length = getLength(in);
-            if (length < 0) {
-                encoding += static_cast<unsigned char>(0x80);
-                readTillDoubleZero(in, depth(), encoding);
-            } else {
-                encoding += encodeLength(static_cast<unsigned int>(length));
-                appendContents(in, static_cast<unsigned int>(length), encoding, failures::kBERDecode);
-            }
-            result = made = ASN1Object::makeASN1Object(ASNTag::TAGGED, tag);
-            made->setDERBytes(std::move(encoding));
+        const unsigned char octet = nextOctet(*stream);  // empty input throws IndexOutOfRange
+        Nesting nesting(stream->depth, failures::kBERDecode);
+        Owned<> value = decodeUniversal(octet, *stream, failures::kBERDecodeIdentifier);
+        if (!value) {
+            stream->pushBack(octet);
+            value = decodeTagged(*stream);
         }
-        out = result;
+        out = value.release();
     } catch (const IndexOutOfRange& e) {
-        ASN1Object::deleteObject(made);
         throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kBERDecode,
                              String(failures::kIndexOutOfRangeMessage) + e.toString());
-    } catch (...) {
-        ASN1Object::deleteObject(made);
-        throw;
     }
 }
 
+Owned<> BERCoder::decodeTagged(DecodingStream& in) {
+    // The element as it is kept: its identifier octets as they came, the length (minimal, or 80),
+    // and the contents read straight behind them.
+    ByteArray encoding;
+    const unsigned int tag = getTaggedValue(in, encoding);
+    const int length = getLength(in);
+    if (length < 0) {
+        encoding += static_cast<unsigned char>(0x80);
+        readTillDoubleZero(in, in.depth, encoding);
+    } else {
+        encoding += encodeLength(static_cast<unsigned int>(length));
+        appendContents(in, static_cast<unsigned int>(length), encoding, failures::kBERDecode);
+    }
+    Owned<> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
+    value->setDERBytes(std::move(encoding));
+    return value;
+}
+
 ASN1Boolean* BERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const {
-    const ByteArray octets = in.readBlob(2);  // the length octet, not examined, and the contents octet
-    value->setValue(octets[1] != 0x00);
+    // Any length form; exactly one contents octet, any non-zero value meaning TRUE.
+    const int length = getLength(in);
+    if (length != 1)
+        throw CoderException(Exception::LIB_CODERS, failures::kBadBoolean, failures::kDecodeBoolean,
+                             length < 0 ? String("a BOOLEAN has no indefinite length")
+                                        : "a BOOLEAN has one contents octet, not " + std::to_string(length));
+    const int contents = in.readOctet();
+    if (contents < 0) contentsEnd(failures::kDecodeBoolean, 0, 1);
+    value->setValue(contents != 0x00);
     return value;
 }
 
 ASN1BitString* BERCoder::decodeBitString(ASN1BitString* value, InputStream& in) const {
+    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     const int length = getLength(in);
-    if (length < 0 || (identifier & 0x20)) return decodeBitStringSegments(value, in, length);
+    if (length < 0 || (identifier & 0x20)) return decodeBitStringSegments(value, in, length, offset);
     if (length == 0)
         throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
                              "a bit string of length 0 has no unused-bits octet");
@@ -207,37 +179,40 @@ ASN1BitString* BERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
     return value;
 }
 
+// Reads one segment of a constructed bit string: its contents, the unused-bits octet first.
+ByteArray BERCoder::readBitStringSegment(InputStream& in, const Enclosing& enclosing) {
+    const std::uint64_t offset = in.getCount();
+    if (nextOctet(in) != 0x03) segmentFailure(failures::kBadSegment, failures::kBERDecodeBitString);
+    const int length = getLength(in);
+    if (length < 0) segmentFailure(failures::kIndefiniteSegment, failures::kBERDecodeBitString);
+    if (length == 0)
+        segmentFailure(failures::kUnrepresentable, failures::kBERDecodeBitString,
+                       "a bit string segment of length 0 has no unused-bits octet");
+    ByteArray contents = readContents(in, static_cast<unsigned int>(length), failures::kBERDecodeBitString);
+    if (enclosing.end != 0 && in.getCount() > enclosing.end) overrun("BIT STRING", offset, in.getCount(), enclosing);
+    return contents;
+}
+
 // Reads the segments of a constructed bit string, of indefinite (length -1) or definite length.
 // Every segment but the last has no unused bits; the last one's count becomes the value's.
-ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length) const {
+ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length,
+                                                 std::uint64_t offset) const {
     const std::uint64_t start = in.getCount();
+    const Enclosing enclosing{"BIT STRING", offset, length < 0 ? 0 : start + static_cast<unsigned int>(length),
+                              failures::kBERDecodeBitString};
     auto finished = [&]() {
         if (length < 0) return atEndOfContents(in, failures::kBERDecodeBitString);
-        const std::uint64_t consumed = in.getCount() - start;
-        if (consumed >= static_cast<std::uint64_t>(length)) return true;
-        if (!in.hasData())
-            throw truncated(failures::kBERDecodeBitString, consumed, static_cast<unsigned>(length));
+        if (in.getCount() >= enclosing.end) return true;
+        if (!in.hasData()) contentsEnd(failures::kBERDecodeBitString, in.getCount() - start, enclosing.end - start);
         return false;
     };
     for (bool done = finished(); !done;) {
-        if (nextOctet(in) != 0x03)
-            throw CoderException(Exception::LIB_CODERS, failures::kBadSegment, failures::kBERDecodeBitString,
-                                 "");
-        const int segmentLength = getLength(in);
-        if (segmentLength < 0)
-            throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment,
-                                 failures::kBERDecodeBitString, "");
-        if (segmentLength == 0)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable,
-                                 failures::kBERDecodeBitString,
-                                 "a bit string segment of length 0 has no unused-bits octet");
-        const ByteArray contents =
-            readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeBitString);
-        Owned segment = own(ASN1Object::makeASN1Object(ASNTag::BIT_STRING, 0));
+        const ByteArray contents = readBitStringSegment(in, enclosing);
+        Owned<ASN1BitString> segment(new ASN1BitString());
         done = finished();
         // Only the last segment keeps its unused bits; the others are whole octets.
-        static_cast<ASN1BitString*>(segment.get())->setValue(contents.right(1), done ? contents[0] : 0);
-        append(value, std::move(segment));
+        segment->setValue(contents.right(1), done ? contents[0] : 0);
+        value->appendComponent(segment.release(), 0);
         if (done) value->setNumberOfInsignificantBits(contents[0]);
     }
     // A constructed bit string without segments is an empty bit string, not an unset one.
@@ -246,75 +221,60 @@ ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStre
 }
 
 ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
+    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     const int length = getLength(in);
     if (length < 0) {
-        while (!atEndOfContents(in, failures::kBERDecodeOctetString)) {
-            if (nextOctet(in) != 0x04)
-                throw CoderException(Exception::LIB_CODERS, failures::kBadSegment,
-                                     failures::kBERDecodeOctetString, "");
-            const int segmentLength = getLength(in);
-            if (segmentLength < 0)
-                throw CoderException(Exception::LIB_CODERS, failures::kIndefiniteSegment,
-                                     failures::kBERDecodeOctetString, "");
-            Owned segment = own(ASN1Object::makeASN1Object(ASNTag::OCTET_STRING, 0));
-            static_cast<ASN1OctetString*>(segment.get())
-                ->setValue(readContents(in, static_cast<unsigned int>(segmentLength),
-                                        failures::kBERDecodeOctetString));
-            append(value, std::move(segment));
-        }
-        // A constructed string without segments is an empty string, not an unset one.
-        if (value->getNumberOfComponents() == 0) value->setValue(ByteArray::emptyArray);
+        decodeOctetStringSegments(value, in);
     } else if (!(identifier & 0x20)) {
         value->setValue(readContents(in, static_cast<unsigned int>(length), failures::kBERDecodeOctetString));
     } else if (length == 0) {
         value->setValue(ByteArray::emptyArray);
     } else {
-        const std::uint64_t start = in.getCount();
-        while (in.getCount() - start < static_cast<std::uint64_t>(length)) {
-            if (!in.hasData())
-                throw truncated(failures::kBERDecodeOctetString, in.getCount() - start,
-                                static_cast<unsigned>(length));
-            ASN1Object* segment = nullptr;
-            decode(in, segment);
-            append(value, own(segment));
-        }
+        decodeComponents(in, value,
+                         {"OCTET STRING", offset, in.getCount() + static_cast<unsigned int>(length),
+                          failures::kBERDecodeOctetString});
     }
     return value;
 }
 
+// The primitive segments of an indefinite-length octet string, through its end-of-contents.
+void BERCoder::decodeOctetStringSegments(ASN1OctetString* value, InputStream& in) {
+    while (!atEndOfContents(in, failures::kBERDecodeOctetString)) {
+        if (nextOctet(in) != 0x04) segmentFailure(failures::kBadSegment, failures::kBERDecodeOctetString);
+        const int segmentLength = getLength(in);
+        if (segmentLength < 0) segmentFailure(failures::kIndefiniteSegment, failures::kBERDecodeOctetString);
+        Owned<ASN1OctetString> segment(new ASN1OctetString());
+        segment->setValue(
+            readContents(in, static_cast<unsigned int>(segmentLength), failures::kBERDecodeOctetString));
+        value->appendComponent(segment.release(), 0);
+    }
+    // A constructed string without segments is an empty string, not an unset one.
+    if (value->getNumberOfComponents() == 0) value->setValue(ByteArray::emptyArray);
+}
+
 ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
+    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
-    Owned structure = own(nullptr);
-    if (identifier == 0x30)
-        structure.reset(ASN1Object::makeASN1Object(ASNTag::SEQUENCE, 0));
-    else if (identifier == 0x31)
-        structure.reset(ASN1Object::makeASN1Object(ASNTag::SET, 0));
-    else
+    if (identifier != 0x30 && identifier != 0x31)
         throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier,
                              failures::kDecodeStructured, "");
-    auto* result = static_cast<ASNStructured*>(structure.get());
-    result->ignoreComponentRules(true);
+    Owned<ASNStructured> structure(identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
+                                                      : new ASN1Set());
+    structure->ignoreComponentRules(true);
     const int length = getLength(in);
-    if (length < 0) {
-        while (!atEndOfContents(in, failures::kDecodeStructured)) {
-            ASN1Object* component = nullptr;
-            decode(in, component);
-            append(result, own(component));
-        }
-    } else {
-        const std::uint64_t start = in.getCount();
-        while (in.getCount() - start < static_cast<std::uint64_t>(length)) {
-            if (!in.hasData())
-                throw truncated(failures::kDecodeStructured, in.getCount() - start,
-                                static_cast<unsigned>(length));
-            ASN1Object* component = nullptr;
-            decode(in, component);
-            append(result, own(component));
-        }
+    if (length >= 0) {
+        decodeComponents(in, structure.get(),
+                         {identifier == 0x30 ? "SEQUENCE" : "SET", offset,
+                          in.getCount() + static_cast<unsigned int>(length), failures::kDecodeStructured});
+        return structure.release();
     }
-    structure.release();
-    return result;
+    while (!atEndOfContents(in, failures::kDecodeStructured)) {
+        ASN1Object* component = nullptr;
+        decode(in, component);
+        structure->appendComponent(component, 0);
+    }
+    return structure.release();
 }
 
 }  // namespace Ostrel

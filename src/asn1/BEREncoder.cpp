@@ -1,7 +1,6 @@
 // The BER coder's encoding side: entry points, segmented octet strings and the constructed-bit rule.
-#include <vector>
-
 #include "zentrik/asn1/BERCoder.h"
+#include "zentrik/asn1/CodingStreams.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
 
@@ -19,9 +18,8 @@ ByteArray BERCoder::encode(const ASN1Object* value) {
         throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kBEREncodeValue, "");
     try {
         if (!isValid(value)) return ByteArray::emptyArray;
-        BERCoder coder;
-        ByteArrayOutputStream out;
-        coder.encode(out, value);
+        EncodingStream out;
+        BERCoder().encode(out, value);
         return out.takeByteArray();
     } catch (const Exception& e) {
         throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kBEREncodeValue, e,
@@ -68,18 +66,9 @@ void BERCoder::encodeOctetString(const ASN1OctetString* value, OutputStream& out
     }
     const unsigned int count = value->isConstructed() ? value->getNumberOfComponents() : 0;
     if (count > 0) {
-        ByteArrayOutputStream scratch;
-        std::vector<ByteArray> segments;
-        segments.reserve(count);
-        std::size_t total = 0;
-        for (unsigned int i = 0; i < count; ++i) {
-            encode(scratch, value->getComponent(i));
-            total += scratch.size();
-            segments.push_back(scratch.takeByteArray());
-        }
-        const ByteArray length = encodeLength(static_cast<unsigned int>(total));
-        out << encodeTag(value, static_cast<unsigned int>(total + length.size())) << length;
-        for (const ByteArray& s : segments) out << s;
+        const ContentsBuffer segments(out);
+        for (unsigned int i = 0; i < count; ++i) encode(segments.stream(), value->getComponent(i));
+        writeConstructed(out, value, segments.stream().getByteArray());
         return;
     }
     writeElement(out, value, value->getOwnValue());  // without segments: the string's own octets

@@ -5,6 +5,8 @@
 
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
+#include "zentrik/asn1/CodingStreams.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace Ostrel {
 
@@ -15,42 +17,12 @@ using Velmora::Exception;
 using Velmora::String;
 namespace failures = Velmora::failures;
 
-namespace {
-void deleteValue(ASN1Object* value) {
-    ASN1Object::deleteObject(value);
-}
-
-// The octets of a decode call, read in place through the window; stepping back over an octet just
-// read moves the window back.
-class OctetsInputStream final : public Velmora::InputStream {
-  public:
-    OctetsInputStream(const unsigned char* octets, std::size_t count) : end_(octets + count) {
-        setWindow(octets, end_);
-    }
-    bool hasData() override { return hasBuffer() || windowPosition() != end_; }
-
-  protected:
-    std::size_t readFromSource(unsigned char*, std::size_t) override { return 0; }
-    bool sourceHasData() override { return false; }  // everything is in the window
-
-  private:
-    const unsigned char* end_;
-};
-
-SmartPointer<ASN1Object> decodeWith(const DERCoder& coder, InputStream& in,
-                                    void (*run)(const DERCoder&, InputStream&, ASN1Object*&)) {
-    ASN1Object* value = nullptr;
-    try {
-        run(coder, in, value);
-        return SmartPointer<ASN1Object>(value, &deleteValue);
-    } catch (const Exception& e) {
-        ASN1Object::deleteObject(value);
-        throw Exception(e);
-    }
-}
-}  // namespace
-
 DERCoder::~DERCoder() = default;
+
+DERCoder::Nesting::Nesting(unsigned int& depth, const char* operation) : depth_(depth) {
+    if (depth_ >= kNestingLimit) tooDeep(operation);
+    ++depth_;
+}
 
 void DERCoder::tooDeep(const char* operation) {
     static_assert(kNestingLimit == failures::kMaxNesting, "one nesting limit for every coder");
@@ -58,17 +30,12 @@ void DERCoder::tooDeep(const char* operation) {
                          "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
 }
 
-void DERCoder::addScratch() const {
-    if (scratch_.empty()) scratch_.reserve(16);
-    scratch_.push_back(std::make_unique<ByteArrayOutputStream>(256));
-}
-
 const ByteArray DERCoder::encode(const ASN1Object* value) {
     if (!value)
         throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeValue, "");
     try {
         if (!isValid(value)) return ByteArray::emptyArray;
-        ByteArrayOutputStream out;
+        EncodingStream out;
         encode(value, out);
         return out.takeByteArray();
     } catch (const Exception& e) {
@@ -103,13 +70,19 @@ SmartPointer<ASN1Object> DERCoder::decode(const ByteArray& octets) {
 
 SmartPointer<ASN1Object> DERCoder::decodeInPlace(const ByteArray& octets,
                                                  SmartPointer<ASN1Object> (*run)(InputStream&)) {
-    OctetsInputStream in(octets.data(), octets.size());
+    DecodingStream in(octets.data(), octets.size());
     return run(in);
 }
 
 SmartPointer<ASN1Object> DERCoder::decode(InputStream& in) {
-    DERCoder coder;
-    return decodeWith(coder, in, [](const DERCoder& c, InputStream& s, ASN1Object*& v) { c.decode(s, v); });
+    ASN1Object* value = nullptr;
+    try {
+        DERCoder().decode(in, value);
+        return SmartPointer<ASN1Object>(value, &ASN1Object::deleteObject);
+    } catch (const Exception& e) {
+        ASN1Object::deleteObject(value);
+        throw Exception(e);
+    }
 }
 
 void DERCoder::decode(ASNInterface& object, const ByteArray& octets) {
@@ -125,27 +98,13 @@ bool DERCoder::isValid(const ASN1Object* value) {
 }
 
 const ByteArray DERCoder::encodeLength(unsigned int length) {
-    if (length < 0x80) return ByteArray(static_cast<unsigned char>(length));
-    unsigned char octets[5];
-    int k = 0;
-    for (unsigned int rest = length; rest; rest >>= 8) ++k;
-    octets[0] = static_cast<unsigned char>(0x80 | k);
-    for (int i = 0; i < k; ++i) octets[k - i] = static_cast<unsigned char>(length >> (8 * i));
-    return ByteArray(octets, static_cast<std::size_t>(k) + 1);
+    unsigned char octets[octets::kMaxLengthOctets];
+    return ByteArray(octets, octets::writeLength(length, octets));
 }
 
 const ByteArray DERCoder::encodeTagClassValue(unsigned int classBits, unsigned int tagNumber) {
-    if (tagNumber <= 30) return ByteArray(static_cast<unsigned char>(classBits | tagNumber));
-    unsigned char octets[6];
-    int groups = 0;
-    for (unsigned int rest = tagNumber; rest; rest >>= 7) ++groups;
-    octets[0] = static_cast<unsigned char>(classBits | 0x1F);
-    for (int i = 0; i < groups; ++i) {
-        unsigned char group = static_cast<unsigned char>((tagNumber >> (7 * i)) & 0x7F);
-        if (i > 0) group |= 0x80;
-        octets[groups - i] = group;
-    }
-    return ByteArray(octets, static_cast<std::size_t>(groups) + 1);
+    unsigned char octets[octets::kMaxIdentifierOctets];
+    return ByteArray(octets, octets::writeIdentifier(classBits, tagNumber, octets));
 }
 
 unsigned int DERCoder::getLength(InputStream& in) {
@@ -153,28 +112,42 @@ unsigned int DERCoder::getLength(InputStream& in) {
 }
 
 unsigned int DERCoder::lengthFrom(InputStream& in, int first) {
-    if (first < 0)
-        throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
-                             failures::kNoLengthMessage);
-    if (first == 0x80)
-        throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength, "");
-    if (first < 0x80) return static_cast<unsigned int>(first);
-    const unsigned int k = static_cast<unsigned int>(first) - 0x80;
-    unsigned char room[8];
-    const ByteArray octets = k <= sizeof room ? ByteArray() : in.readBlob(k);
-    const std::size_t got = k <= sizeof room ? in.read(room, k) : octets.size();
-    const unsigned char* read = k <= sizeof room ? room : octets.data();
-    std::uint64_t length = 0;
-    for (unsigned int i = 0; i < k; ++i) {
-        // A missing octet throws IndexOutOfRange, as a checking index into the octets read would.
-        if (i >= got) throw Velmora::IndexOutOfRange(i, static_cast<unsigned int>(got));
-        length = (length << 8) | read[i];
-        // Leading zero octets are accepted; a length past 32 bits is refused rather than cut.
-        if (length > 0xFFFFFFFFu)
+    std::int64_t length = 0;
+    switch (octets::lengthAfter(first, [&in] { return in.readOctet(); }, 0xFFFFFFFFu, length)) {
+        case octets::Fault::none:
+            if (length == octets::kIndefinite)
+                throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength, "");
+            return static_cast<unsigned int>(length);
+        case octets::Fault::missing:
+            throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
+                                 failures::kNoLengthMessage);
+        case octets::Fault::tooLarge:  // leading zero octets are accepted; a length past 32 bits is not
             throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
                                  "the length does not fit in 32 bits");
+        default:  // the data ends inside the length octets, as a checking index into them would say
+            noOctet();
     }
-    return static_cast<unsigned int>(length);
+}
+
+unsigned int DERCoder::readTagNumber(InputStream& in, ByteArray& kept, const char* operation) {
+    std::uint64_t number = 0;
+    auto next = [&in, &kept] {
+        const int octet = in.readOctet();
+        if (octet >= 0) kept += static_cast<unsigned char>(octet);
+        return octet;
+    };
+    switch (octets::readBase128(next, 0xFFFFFFFFu, number)) {
+        case octets::Fault::none:
+            return static_cast<unsigned int>(number);
+        case octets::Fault::padded:
+            throw CoderException(Exception::LIB_CODERS, failures::kMalformed, operation,
+                                 "the tag number starts with the padding octet 0x80");
+        case octets::Fault::tooLarge:  // refused rather than cut to its low groups
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
+                                 "the tag number does not fit in 32 bits");
+        default:
+            noOctet();
+    }
 }
 
 bool DERCoder::isContextSpecific(InputStream& in) {
@@ -188,18 +161,7 @@ unsigned int DERCoder::getTaggedValue(InputStream& in, ByteArray& consumed) {
         throw CoderException(Exception::LIB_CODERS, failures::kNotTagged, failures::kGetTaggedValue, "");
     consumed = ByteArray(octet);
     if ((octet & 0x1F) != 0x1F) return octet & 0x1F;
-    std::uint64_t number = 0;
-    for (;;) {
-        const unsigned char group = nextOctet(in);
-        consumed += group;
-        number = (number << 7) | (group & 0x7F);
-        // A tag number past 32 bits cannot be held: refuse it rather than lose its high groups.
-        if (number > 0xFFFFFFFFu)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kGetTaggedValue,
-                                 "the tag number does not fit in 32 bits");
-        if (!(group & 0x80)) break;
-    }
-    return static_cast<unsigned int>(number);
+    return readTagNumber(in, consumed, failures::kGetTaggedValue);
 }
 
 unsigned int DERCoder::getTaggedValue(InputStream& in) {
@@ -218,6 +180,12 @@ void DERCoder::noOctet() {
     throw Velmora::IndexOutOfRange(0, 0);
 }
 
+void DERCoder::contentsEnd(const char* operation, std::uint64_t got, std::uint64_t length) {
+    throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
+                         "the contents end after " + std::to_string(got) + " of " + std::to_string(length) +
+                             " octets");
+}
+
 void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation) {
     // Grows with what actually arrives rather than with what the length claims; octets already in
     // memory are there for certain, so they are taken in one step.
@@ -234,10 +202,7 @@ void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& 
         if (got < want) break;
         step = std::min<std::size_t>(step * 2, 16 * InputStream::kChunkSize);
     }
-    if (done < length)
-        throw CoderException(
-            Exception::LIB_CODERS, failures::kTruncated, operation,
-            "the contents end after " + std::to_string(done) + " of " + std::to_string(length) + " octets");
+    if (done < length) contentsEnd(operation, done, length);
 }
 
 ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const char* operation) {
@@ -246,12 +211,7 @@ ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const ch
         unsigned char* room = contents.prepareAppend(static_cast<std::size_t>(length));
         for (std::size_t got = 0; got < length; ++got) {
             const int octet = in.readOctet();
-            if (octet < 0) {
-                contents.setLength(got);
-                throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                                     "the contents end after " + std::to_string(got) + " of " +
-                                         std::to_string(length) + " octets");
-            }
+            if (octet < 0) contentsEnd(operation, got, length);
             room[got] = static_cast<unsigned char>(octet);
         }
         contents.setLength(static_cast<std::size_t>(length));
@@ -261,10 +221,7 @@ ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const ch
         const std::size_t want = static_cast<std::size_t>(length);
         const std::size_t got = in.read(contents.prepareAppend(want), want);
         contents.setLength(got);
-        if (got < want)
-            throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                                 "the contents end after " + std::to_string(got) + " of " +
-                                     std::to_string(length) + " octets");
+        if (got < want) contentsEnd(operation, got, length);
         return contents;
     }
     appendContents(in, length, contents, operation);

@@ -1,6 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "zentrik/platform/asn1/ASN1.h"
 #include "zentrik/platform/utils/ByteArray.h"
@@ -20,10 +21,27 @@ using Velmora::SmartPointer;
 // Callers use the static entry points; each builds a coder on the stack for the one call. Inside,
 // every coder operation reaches the others through the virtual table, so a BERCoder applies its
 // own rules at every level of nesting.
+class DecodingStream;
+class EncodingStream;
+
+// Deletes a value the way the object library hands it out; holds values under construction.
+struct ValueDeleter {
+    void operator()(ASN1Object* value) const { ASN1Object::deleteObject(value); }
+};
+template <typename T = ASN1Object>
+using Owned = std::unique_ptr<T, ValueDeleter>;
+
+// Writes ASN.1 values in the Distinguished Encoding Rules and reads them back.
+//
+// Callers use the static entry points; each builds a coder on the stack for the one call. Inside,
+// every coder operation reaches the others through the virtual table, so a BERCoder applies its
+// own rules at every level of nesting. A coder holds no data: what a call needs (how deep values
+// nest, the encoder's buffers) travels with the streams of that call, so one coder object may be
+// used by any number of calls at once.
 class ZENTRIK_API DERCoder {
   public:
     DERCoder() = default;
-    DERCoder(const DERCoder& other) : depth_(other.depth_) {}  // buffers are not shared
+    DERCoder(const DERCoder&) = default;
     DERCoder& operator=(const DERCoder&) { return *this; }
     virtual ~DERCoder();
 
@@ -75,10 +93,12 @@ class ZENTRIK_API DERCoder {
     virtual ASN1ObjectIdentifier* decodeObjectIdentifier(ASN1ObjectIdentifier* value, InputStream& in) const;
 
     // Shared by both coders.
-    // Runs a decoder entry point on `octets`, read in place through a stream of the coders' own.
+    // Runs a decoder entry point on `octets`, read in place.
     static SmartPointer<ASN1Object> decodeInPlace(const ByteArray& octets,
                                                   SmartPointer<ASN1Object> (*run)(InputStream&));
     void writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const;
+    // Writes a constructed string's header with `encodeTag` and then the encodings of its segments.
+    void writeConstructed(OutputStream& out, const ASN1Object* value, const ByteArray& segments) const;
     // getLength, with the short form, which almost every element has, read in place.
     static unsigned int readLength(InputStream& in) {
         const int first = in.readOctet();
@@ -86,6 +106,9 @@ class ZENTRIK_API DERCoder {
     }
     // getLength after its first octet (-1: there was none).
     static unsigned int lengthFrom(InputStream& in, int first);
+    // The tag number octets that follow a first identifier octet ending in 1F; appended to `kept`.
+    // Failure 30 for a padded number, 27 beyond 32 bits, IndexOutOfRange when the data ends.
+    static unsigned int readTagNumber(InputStream& in, ByteArray& kept, const char* operation);
     // Reads one octet; IndexOutOfRange when there is none, as the checking index of a short read gives.
     static unsigned char nextOctet(InputStream& in) {
         const int octet = in.readOctet();
@@ -93,6 +116,8 @@ class ZENTRIK_API DERCoder {
         return static_cast<unsigned char>(octet);
     }
     [[noreturn]] static void noOctet();
+    // Failure 26: the contents of an element end after `got` of its `length` octets.
+    [[noreturn]] static void contentsEnd(const char* operation, std::uint64_t got, std::uint64_t length);
     // Reads `length` contents octets; failure 26 when the data ends first.
     static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
     // Appends `length` contents octets to `out`, growing it with what arrives; failure 26 as above.
@@ -108,62 +133,49 @@ class ZENTRIK_API DERCoder {
     // The value of a universal element whose identifier octet was just read, through the virtual
     // readers; nullptr, with nothing more consumed, for a context-specific or private identifier.
     // Other identifiers fail with 7, named by `identifierOperation` + the octet in hexadecimal + ")".
-    // `made` points at the value from its creation on, so that a caller can delete it on failure.
-    ASN1Object* decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made,
-                                const char* identifierOperation) const;
+    Owned<> decodeUniversal(unsigned char octet, InputStream& in, const char* identifierOperation) const;
 
-    // Counts the levels of nesting of the current call; failure 25 past the limit.
+    // A constructed element being read: where it started, where its contents end (definite form),
+    // and what it is called in messages.
+    struct Enclosing {
+        const char* name;
+        std::uint64_t offset;
+        std::uint64_t end;
+        const char* operation;
+    };
+    // Decodes the components of a definite-length element through the virtual decode into
+    // `container`, until its contents end. Failure 28 when a component runs past that end, 26 when
+    // the data ends first.
+    template <typename Container>
+    void decodeComponents(InputStream& in, Container* container, const Enclosing& enclosing) const;
+    // Failure 28: the element `name` at `offset` ends at `end`, past the end of `enclosing`.
+    [[noreturn]] static void overrun(const std::string& name, std::uint64_t offset, std::uint64_t end,
+                                     const Enclosing& enclosing);
+
+    // Counts one more level of nesting while it lives; failure 25 past the limit.
     class Nesting {
       public:
-        Nesting(const DERCoder& coder, const char* operation) : coder_(coder) {
-            if (coder_.depth_ >= kNestingLimit) tooDeep(operation);
-            ++coder_.depth_;
-        }
-        ~Nesting() { --coder_.depth_; }
+        Nesting(unsigned int& depth, const char* operation);
+        ~Nesting() { --depth_; }
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
 
       private:
-        const DERCoder& coder_;
+        unsigned int& depth_;
     };
-
-    unsigned int depth() const { return depth_; }
     // The deepest nesting the coders follow (failure 25 beyond it).
     static constexpr unsigned int kNestingLimit = 200;
     [[noreturn]] static void tooDeep(const char* operation);
 
-    // A buffer of the coder's for the contents of one element being encoded, emptied when taken and
-    // the coder's again when the Scratch ends; elements nested inside take buffers of their own. The
-    // buffers live as long as the coder, so a document costs one per level of nesting, not one per
-    // element.
-    class Scratch {
-      public:
-        explicit Scratch(const DERCoder& coder) : coder_(coder) {
-            if (coder_.scratchInUse_ == coder_.scratch_.size()) coder_.addScratch();
-            stream_ = coder_.scratch_[coder_.scratchInUse_++].get();
-            stream_->reset();
-        }
-        ~Scratch() { --coder_.scratchInUse_; }
-        Scratch(const Scratch&) = delete;
-        Scratch& operator=(const Scratch&) = delete;
-        Velmora::ByteArrayOutputStream& stream() const { return *stream_; }
-
-      private:
-        const DERCoder& coder_;
-        Velmora::ByteArrayOutputStream* stream_;
-    };
-
   private:
-    // How deep the call in progress has nested. A coder lives for one call.
-    mutable unsigned int depth_ = 0;
-    void addScratch() const;
     // A context-specific or private element, its identifier still in the stream, kept as its encoding
-    // in an ASN1TaggedValue; the caller owns the result.
-    static ASN1Object* decodeTaggedEncoding(InputStream& in);
-
-    // The encoder's contents buffers; the first scratchInUse_ are taken.
-    mutable std::vector<std::unique_ptr<Velmora::ByteArrayOutputStream>> scratch_;
-    mutable unsigned int scratchInUse_ = 0;
+    // in an ASN1TaggedValue.
+    static Owned<> decodeTaggedEncoding(InputStream& in);
+    // The dispatch of decode, on a stream that carries the call's state.
+    void decodeElement(DecodingStream& in, ASN1Object*& out) const;
+    // The dispatch of encode, on a stream that carries the call's state.
+    void encodeElement(EncodingStream& out, const ASN1Object* value) const;
+    void encodeChosen(EncodingStream& out, const ASN1Object* value) const;
 };
 
 }  // namespace Ostrel

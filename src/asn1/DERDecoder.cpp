@@ -1,9 +1,11 @@
 // The DER coder's decoding side: the dispatch on the identifier octet and one reader per value family.
 #include <memory>
 
+#include "zentrik/asn1/CodingStreams.h"
 #include "zentrik/asn1/DERCoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace Ostrel {
 
@@ -14,101 +16,114 @@ using Velmora::String;
 namespace failures = Velmora::failures;
 
 namespace {
-// Decodes one component or segment and appends it to `container`, which owns it from then on.
-template <typename Container>
-void appendDecoded(Container* container, ASN1Object* component) {
-    std::unique_ptr<ASN1Object, void (*)(ASN1Object*)> owned(component, &ASN1Object::deleteObject);
-    container->appendComponent(owned.get(), 0);
-    owned.release();
+[[noreturn]] void malformed(const char* operation, const std::string& message) {
+    throw CoderException(Exception::LIB_CODERS, failures::kMalformed, operation, message);
 }
 
-// A fresh value of the class makeASN1Object gives for its kind; `holder` keeps it for the failure paths.
+// A fresh value of the class makeASN1Object gives for its kind.
 template <typename T>
-T* fresh(ASN1Object*& holder) {
-    auto made = std::make_unique<T>();
-    holder = made.get();
-    return made.release();
+Owned<T> fresh() {
+    return Owned<T>(new T());
 }
 
-CoderException truncatedStructure(const char* operation, std::uint64_t consumed, std::uint64_t length) {
-    return CoderException(
-        Velmora::Exception::LIB_CODERS, failures::kTruncated, operation,
-        "the contents end after " + std::to_string(consumed) + " of " + std::to_string(length) + " octets");
+// The value the object library makes for a universal identifier octet.
+template <typename T>
+Owned<T> made(unsigned char octet) {
+    return Owned<T>(static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
 }
 
-constexpr const char* kDecodeInteger = "DERCoder::decodeInteger(ASN1Integer *, InputStream&)";
-constexpr const char* kDecodeOctetString = "DERCoder::decodeOctetString(ASN1OctetString *, InputStream&)";
-constexpr const char* kDecodeEnumerated = "DERCoder::decodeEnumerated(ASN1Enumerated *, InputStream&)";
-constexpr const char* kDecodeString = "DERCoder::decodeString(ASN1String *, InputStream&)";
-constexpr const char* kDecodeTime = "DERCoder::decodeTime(ASN1Time *, InputStream&)";
+// TEMPORARY until the string class says it
+const char* stringFault(int tag, std::size_t count) {
+    if (tag == ASNTag::BMP_STRING && count % 2) return "odd BMPString";
+    if (tag == ASNTag::UNIVERSAL_STRING && count % 4) return "UniversalString not multiple of 4";
+    return nullptr;
+}
+
+// How a decoded element is named in messages.
+std::string nameOf(const ASN1Object& value) {
+    octets::Identifier identifier;
+    const ByteArray& encoding = value.getDERBytes();
+    if (value.getTagValue() == ASNTag::TAGGED && !encoding.isEmpty()) {
+        identifier.first = encoding.data()[0];
+        identifier.number = value.taggedValue();
+    } else {
+        identifier.number = static_cast<std::uint32_t>(value.getTagValue()) & 0x1F;
+    }
+    return octets::elementName(identifier);
+}
 }  // namespace
 
 void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
+    DecodingStream* stream = DecodingStream::of(in);
+    if (!stream) {  // a call from outside the entry points: the call's state starts here
+        DecodingStream through(in);
+        decode(through, out);
+        return;
+    }
+    decodeElement(*stream, out);
+}
+
+void DERCoder::decodeElement(DecodingStream& in, ASN1Object*& out) const {
     const int first = in.readOctet();
     if (first < 0)
         throw CoderException(Exception::LIB_CODERS, failures::kNoData, failures::kDERDecode,
                              failures::kNoDataMessage);
     const unsigned char octet = static_cast<unsigned char>(first);
-    ASN1Object* value = nullptr;
     try {
-        Nesting nesting(*this, failures::kDERDecode);
-        out = decodeUniversal(octet, in, value, failures::kDERDecodeIdentifier);
-        if (!out) {
+        Nesting nesting(in.depth, failures::kDERDecode);
+        Owned<> value = decodeUniversal(octet, in, failures::kDERDecodeIdentifier);
+        if (!value) {
             in.pushBack(octet);
-            out = value = decodeTaggedEncoding(in);
+            value = decodeTaggedEncoding(in);
         }
+        out = value.release();
     } catch (const Exception& e) {
-        ASN1Object::deleteObject(value);
         out = nullptr;
         throw Exception(e);
-    } catch (const Velmora::IndexOutOfRange&) {  // passes unchanged, but not with the value it leaves behind
-        ASN1Object::deleteObject(value);
-        out = nullptr;
-        throw;
     }
 }
 
-ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1Object*& made,
-                                      const char* identifierOperation) const {
-    auto make = [&made](unsigned char tag) {
-        made = ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(tag), 0);
-        return made;
+Owned<> DERCoder::decodeUniversal(unsigned char octet, InputStream& in, const char* identifierOperation) const {
+    // Fills a fresh value through the virtual reader `read`.
+    auto run = [this, &in](auto value, auto read) -> Owned<> {
+        (this->*read)(value.get(), in);
+        return value;
     };
     switch (octet) {
-        case 0x01:
-            return decodeBoolean(fresh<ASN1Boolean>(made), in);
-        case 0x02:
-            return decodeInteger(fresh<ASN1Integer>(made), in);
-        case 0x03:
-        case 0x23:
+        case ASNTag::BOOLEAN:
+            return run(fresh<ASN1Boolean>(), &DERCoder::decodeBoolean);
+        case ASNTag::INTEGER:
+            return run(fresh<ASN1Integer>(), &DERCoder::decodeInteger);
+        case ASNTag::BIT_STRING:
+        case ASNTag::CONSTRUCTED_BIT_STRING:
             in.pushBack(octet);
-            return decodeBitString(fresh<ASN1BitString>(made), in);
-        case 0x04:
-        case 0x24:
+            return run(fresh<ASN1BitString>(), &DERCoder::decodeBitString);
+        case ASNTag::OCTET_STRING:
+        case ASNTag::CONSTRUCTED_OCTET_STRING:
             in.pushBack(octet);
-            return decodeOctetString(fresh<ASN1OctetString>(made), in);
-        case 0x05:
-            return decodeNull(fresh<ASN1Null>(made), in);
-        case 0x06:
-            return decodeObjectIdentifier(fresh<ASN1ObjectIdentifier>(made), in);
-        case 0x0A:
-            return decodeEnumerated(fresh<ASN1Enumerated>(made), in);
-        case 0x0C:
-        case 0x12:
-        case 0x13:
-        case 0x14:
-        case 0x16:
-        case 0x1A:
-        case 0x1C:
-        case 0x1E:
-            return decodeString(static_cast<ASN1String*>(make(octet)), in);
-        case 0x17:
-        case 0x18:
-            return decodeTime(static_cast<ASN1Time*>(make(octet)), in);
-        case 0x30:
-        case 0x31:
+            return run(fresh<ASN1OctetString>(), &DERCoder::decodeOctetString);
+        case ASNTag::ASN1_NULL:
+            return run(fresh<ASN1Null>(), &DERCoder::decodeNull);
+        case ASNTag::OBJECT_IDENTIFIER:
+            return run(fresh<ASN1ObjectIdentifier>(), &DERCoder::decodeObjectIdentifier);
+        case ASNTag::ENUMERATED:
+            return run(fresh<ASN1Enumerated>(), &DERCoder::decodeEnumerated);
+        case ASNTag::UTF8_STRING:
+        case ASNTag::NUMERIC_STRING:
+        case ASNTag::PRINTABLE_STRING:
+        case ASNTag::TELETEX_STRING:
+        case ASNTag::IA5_STRING:
+        case ASNTag::VISIBLE_STRING:
+        case ASNTag::UNIVERSAL_STRING:
+        case ASNTag::BMP_STRING:
+            return run(made<ASN1String>(octet), &DERCoder::decodeString);
+        case ASNTag::UTC_TIME:
+        case ASNTag::GENERALIZED_TIME:
+            return run(made<ASN1Time>(octet), &DERCoder::decodeTime);
+        case ASNTag::SEQUENCE:
+        case ASNTag::SET:
             in.pushBack(octet);
-            return made = decodeStructured(in);
+            return Owned<>(decodeStructured(in));
         default:
             if (octet & 0x80) return nullptr;
             throw CoderException(
@@ -117,7 +132,7 @@ ASN1Object* DERCoder::decodeUniversal(unsigned char octet, InputStream& in, ASN1
     }
 }
 
-ASN1Object* DERCoder::decodeTaggedEncoding(InputStream& in) {
+Owned<> DERCoder::decodeTaggedEncoding(InputStream& in) {
     // The element as it is kept: the identifier octets as they came (a tag number below 31 may come
     // in the long form, and must stay so), the length octets written again, then the contents read
     // straight behind them.
@@ -126,14 +141,45 @@ ASN1Object* DERCoder::decodeTaggedEncoding(InputStream& in) {
     const unsigned int length = readLength(in);
     encoding += encodeLength(length);
     appendContents(in, length, encoding, failures::kDERDecode);
-    std::unique_ptr<ASN1Object> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
+    Owned<> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, tag));
     value->setDERBytes(std::move(encoding));
-    return value.release();
+    return value;
+}
+
+template <typename Container>
+void DERCoder::decodeComponents(InputStream& in, Container* container, const Enclosing& enclosing) const {
+    const std::uint64_t contentsStart = in.getCount();
+    while (in.getCount() < enclosing.end) {
+        if (!in.hasData())
+            contentsEnd(enclosing.operation, in.getCount() - contentsStart, enclosing.end - contentsStart);
+        const std::uint64_t offset = in.getCount();
+        ASN1Object* decoded = nullptr;
+        decode(in, decoded);
+        Owned<> component(decoded);
+        if (in.getCount() > enclosing.end) overrun(nameOf(*component), offset, in.getCount(), enclosing);
+        container->appendComponent(component.release(), 0);
+    }
+}
+
+template void DERCoder::decodeComponents(InputStream&, ASNStructured*, const Enclosing&) const;
+template void DERCoder::decodeComponents(InputStream&, ASN1OctetString*, const Enclosing&) const;
+template void DERCoder::decodeComponents(InputStream&, ASN1BitString*, const Enclosing&) const;
+
+void DERCoder::overrun(const std::string& name, std::uint64_t offset, std::uint64_t end,
+                       const Enclosing& enclosing) {
+    throw CoderException(Exception::LIB_CODERS, failures::kOverrun, enclosing.operation,
+                         "the " + name + " at offset " + std::to_string(offset) + " ends at octet " +
+                             std::to_string(end) + ", past the end of its " + enclosing.name + " at octet " +
+                             std::to_string(enclosing.end));
 }
 
 ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const {
-    const ByteArray octets = in.readBlob(2);  // the length octet, not examined, and the contents octet
-    const unsigned char contents = octets[1];
+    const unsigned int length = readLength(in);
+    if (length != 1)
+        throw CoderException(Exception::LIB_CODERS, failures::kBadBoolean, failures::kDecodeBoolean,
+                             "a BOOLEAN has one contents octet, not " + std::to_string(length));
+    const int contents = in.readOctet();
+    if (contents < 0) contentsEnd(failures::kDecodeBoolean, 0, 1);
     if (contents == 0xFF)
         value->setValue(true);
     else if (contents == 0x00)
@@ -146,7 +192,7 @@ ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
 ASN1Integer* DERCoder::decodeInteger(ASN1Integer* value, InputStream& in) const {
     const unsigned int length = readLength(in);
     // Kept as octets (empty contents read as 0); the number is built when it is asked for.
-    value->setContentOctets(readContents(in, length, kDecodeInteger));
+    value->setContentOctets(readContents(in, length, failures::kDecodeInteger));
     return value;
 }
 
@@ -166,20 +212,15 @@ ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
 }
 
 ASN1OctetString* DERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
+    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     const unsigned int length = readLength(in);
     if (!(identifier & 0x20)) {
-        value->setValue(readContents(in, length, kDecodeOctetString));
+        value->setValue(readContents(in, length, failures::kDecodeOctetString));
     } else if (length == 0) {
         value->setValue(ByteArray::emptyArray);
     } else {
-        const std::uint64_t start = in.getCount();
-        while (in.getCount() - start < length) {
-            if (!in.hasData()) throw truncatedStructure(kDecodeOctetString, in.getCount() - start, length);
-            ASN1Object* segment = nullptr;
-            decode(in, segment);
-            appendDecoded(value, segment);
-        }
+        decodeComponents(in, value, {"OCTET STRING", offset, in.getCount() + length, failures::kDecodeOctetString});
     }
     return value;
 }
@@ -192,15 +233,15 @@ ASN1Null* DERCoder::decodeNull(ASN1Null* value, InputStream& in) const {
 
 ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    const ByteArray contents = readContents(in, length, kDecodeEnumerated);
+    const ByteArray contents = readContents(in, length, failures::kDecodeEnumerated);
     // Two's complement, big-endian; octets beyond four must only repeat the sign.
     if (contents.size() > 4) {
         const unsigned char sign =
             (contents[static_cast<unsigned int>(contents.size() - 4)] & 0x80) ? 0xFF : 0x00;
         for (std::size_t i = 0; i + 4 < contents.size(); ++i)
             if (contents.data()[i] != sign)
-                throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, kDecodeEnumerated,
-                                     "the enumerated value does not fit in 32 bits");
+                throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable,
+                                     failures::kDecodeEnumerated, "the enumerated value does not fit in 32 bits");
     }
     value->setValue(contents.toInt());
     return value;
@@ -208,47 +249,38 @@ ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& i
 
 ASN1String* DERCoder::decodeString(ASN1String* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    // Kept as octets; the text (UTF-16 for kinds 4 and 7, UTF-8 with '?' for bad sequences for
-    // kind 6, Latin-1 otherwise) is built when it is asked for.
-    value->setContentOctets(readContents(in, length, kDecodeString));
+    ByteArray contents = readContents(in, length, failures::kDecodeString);
+    // Kept as octets; the text is built when it is asked for. Octets that are no whole number of
+    // characters of the string's kind are refused rather than shortened.
+    if (const char* fault = stringFault(value->getTagValue(), contents.size()))
+        malformed(failures::kDecodeString, fault);
+    value->setContentOctets(std::move(contents));
     return value;
 }
 
 ASN1Time* DERCoder::decodeTime(ASN1Time* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    value->setContentOctets(readContents(in, length, kDecodeTime));
+    value->setContentOctets(readContents(in, length, failures::kDecodeTime));
     return value;
 }
 
 ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
-    ASNStructured* structure = nullptr;
     try {
+        const std::uint64_t offset = in.getCount();
         const unsigned char identifier = nextOctet(in);
-        if (identifier == 0x30)
-            structure = std::make_unique<ASN1Sequence>().release();
-        else if (identifier == 0x31)
-            structure = std::make_unique<ASN1Set>().release();
-        else
+        if (identifier != 0x30 && identifier != 0x31)
             throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier,
                                  failures::kDecodeStructured, "");
+        Owned<ASNStructured> structure(identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
+                                                          : new ASN1Set());
         structure->ignoreComponentRules(true);
         const unsigned int length = readLength(in);
-        const std::uint64_t start = in.getCount();
-        while (in.getCount() - start < length) {
-            if (!in.hasData())
-                throw truncatedStructure(failures::kDecodeStructured, in.getCount() - start, length);
-            ASN1Object* component = nullptr;
-            decode(in, component);
-            // A SEQUENCE or SET of the library's own: its appendComponent is ASNStructured's.
-            structure->appendComponent(std::unique_ptr<ASN1Object>(component));
-        }
-        return structure;
+        decodeComponents(in, structure.get(),
+                         {identifier == 0x30 ? "SEQUENCE" : "SET", offset, in.getCount() + length,
+                          failures::kDecodeStructured});
+        return structure.release();
     } catch (const Exception& e) {
-        ASN1Object::deleteObject(structure);
         throw Exception(e);
-    } catch (const Velmora::IndexOutOfRange&) {
-        ASN1Object::deleteObject(structure);
-        throw;
     }
 }
 
@@ -260,54 +292,27 @@ ASN1ObjectIdentifier* DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier* val
                              "");
     // The usual case: complete, minimal octets, kept as they are (the encoder writes them back).
     if (value->setContentOctets(std::move(contents))) return value;
-    // Otherwise the octets are still there: refuse what cannot be held, drop an unfinished last arc,
-    // and make leading zero groups minimal.
-    std::uint64_t accumulator = 0;
-    bool first = true;
-    bool minimal = true;  // no subidentifier starts with the octet 0x80
-    std::size_t end = 0;  // the octets up to the end of the last complete subidentifier
-    bool starting = true;
-    for (std::size_t i = 0; i < contents.size(); ++i) {
-        const unsigned char octet = contents.data()[i];
-        if (starting && octet == 0x80) minimal = false;
-        accumulator = (accumulator << 7) | (octet & 0x7F);
-        if (accumulator > 0xFFFFFFFFu)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
-                                 "an arc of the object identifier does not fit in 32 bits");
-        starting = !(octet & 0x80);
-        if (!starting) continue;
-        // The first subidentifier holds the first two arcs: 40 x first + second, in base 128.
-        if (first && accumulator >= 80 && accumulator - 80 > 0x7FFFFFFFu)
+    // Otherwise say what is wrong with them.
+    octets::MemorySource source(contents.data(), contents.data() + contents.size());
+    for (bool first = true; source.position() != contents.data() + contents.size(); first = false) {
+        std::uint64_t subidentifier = 0;
+        switch (octets::readBase128(source, 0xFFFFFFFFu, subidentifier)) {
+            case octets::Fault::padded:
+                malformed(failures::kDecodeOID, "a subidentifier starts with the padding octet 0x80");
+            case octets::Fault::ended:
+                malformed(failures::kDecodeOID, "the contents end inside a subidentifier");
+            case octets::Fault::tooLarge:
+                throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
+                                     "an arc of the object identifier does not fit in 32 bits");
+            default:
+                break;
+        }
+        // The first subidentifier holds the first two arcs: 40 x first + second.
+        if (first && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu)
             throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
                                  "the second arc of the object identifier does not fit in 31 bits");
-        first = false;
-        accumulator = 0;
-        end = i + 1;
     }
-    // Octets of an unfinished last arc are dropped; without even the first subidentifier nothing is left.
-    if (first)
-        throw CoderException(Exception::LIB_CODERS, failures::kEmptyObjectIdentifier, failures::kDecodeOID,
-                             "the first subidentifier is unfinished");
-    contents.truncate(end);
-    if (minimal && value->setContentOctets(std::move(contents))) return value;
-    // Leading zero groups: held as arcs, so that the identifier is written again in minimal form.
-    IntArray arcs;
-    arcs.reserve(contents.size() + 1);
-    accumulator = 0;
-    for (unsigned char octet : contents) {
-        accumulator = (accumulator << 7) | (octet & 0x7F);
-        if (octet & 0x80) continue;
-        if (arcs.isEmpty()) {
-            const std::uint64_t top = accumulator < 40 ? 0 : accumulator < 80 ? 1 : 2;
-            arcs += static_cast<int>(top);
-            arcs += static_cast<int>(accumulator - 40 * top);
-        } else {
-            arcs += static_cast<int>(static_cast<std::uint32_t>(accumulator));
-        }
-        accumulator = 0;
-    }
-    value->setValue(std::move(arcs));
-    return value;
+    malformed(failures::kDecodeOID, "the contents are no object identifier");
 }
 
 }  // namespace Ostrel

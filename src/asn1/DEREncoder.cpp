@@ -4,9 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "zentrik/asn1/CodingStreams.h"
 #include "zentrik/asn1/DERCoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 #include "zentrik/platform/utils/UTF8String.h"
 
 namespace Ostrel {
@@ -36,27 +38,17 @@ ByteArray minimalTwosComplement(long long value) {
 // Elements up to this size are assembled in one array (held inside it) before they are written.
 constexpr std::size_t kShortElement = 31;
 
-// The length octets of `length` (as encodeLength gives them) into `octets`; returns how many.
-std::size_t lengthOctets(unsigned int length, unsigned char (&octets)[5]) {
-    if (length < 0x80) {
-        octets[0] = static_cast<unsigned char>(length);
-        return 1;
-    }
-    std::size_t k = 0;
-    for (unsigned int rest = length; rest; rest >>= 8) ++k;
-    octets[0] = static_cast<unsigned char>(0x80 | k);
-    for (std::size_t i = 0; i < k; ++i) octets[k - i] = static_cast<unsigned char>(length >> (8 * i));
-    return k + 1;
-}
-
-void appendBase128(ByteArray& out, std::uint64_t value) {
+// The contents octets of an object identifier's arcs, in base 128; the first two arcs share one
+// subidentifier, itself in base 128 (2.48 and above need two octets).
+ByteArray objectIdentifierOctets(const IntArray& arcs, unsigned int count) {
+    ByteArray contents(static_cast<int>(count * 2));
     unsigned char groups[10];
-    int count = 0;
-    do {
-        groups[count++] = static_cast<unsigned char>(value & 0x7F);
-        value >>= 7;
-    } while (value);
-    while (count-- > 0) out += static_cast<unsigned char>(groups[count] | (count ? 0x80 : 0));
+    contents.append(groups, octets::writeBase128(40ull * static_cast<unsigned>(arcs[0]) +
+                                                      static_cast<unsigned>(arcs[1]),
+                                                  groups));
+    for (unsigned int i = 2; i < count; ++i)
+        contents.append(groups, octets::writeBase128(static_cast<std::uint32_t>(arcs[i]), groups));
+    return contents;
 }
 }  // namespace
 
@@ -92,8 +84,8 @@ void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const By
     // Identifier and length octets in one array; short contents join them, so that most elements
     // are one write.
     const std::size_t size = contents.size();
-    unsigned char length[5];
-    const std::size_t lengthSize = lengthOctets(static_cast<unsigned int>(size), length);
+    unsigned char length[octets::kMaxLengthOctets];
+    const std::size_t lengthSize = octets::writeLength(size, length);
     ByteArray element = encodeTag(value, static_cast<unsigned int>(lengthSize + size));
     element.append(length, lengthSize);
     if (element.size() + size <= kShortElement) {
@@ -104,87 +96,24 @@ void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const By
     }
 }
 
+void DERCoder::writeConstructed(OutputStream& out, const ASN1Object* value, const ByteArray& segments) const {
+    const ByteArray length = encodeLength(static_cast<unsigned int>(segments.size()));
+    out << encodeTag(value, static_cast<unsigned int>(length.size() + segments.size())) << length << segments;
+}
+
 void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
+    EncodingStream* stream = EncodingStream::of(out);
+    if (!stream) {  // a call from outside the entry points: the call's state starts here
+        EncodingStream through(out);
+        encode(through, value);
+        return;
+    }
     try {
-        Nesting nesting(*this, failures::kDEREncodeStream);
+        Nesting nesting(stream->state().depth, failures::kDEREncodeStream);
         if (!value)
             throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
         if (value->isNull() && !isValid(value)) return;  // a set value is always valid
-        if (value->isAny()) {
-            encode(out, asn1_const_cast<ASN1Any>(value)->getValue());
-            return;
-        }
-        if (value->isChoice()) {
-            const ASN1Object* chosen = asn1_const_cast<ASN1Choice>(value)->getValue();
-            if (value->taggedContext() == ASNTag::EXPLICIT) {
-                ByteArrayOutputStream inner;
-                encode(inner, chosen);
-                out << encodeTagClassValue(0xA0, value->taggedValue())
-                    << encodeLength(static_cast<unsigned int>(inner.size())) << inner.getByteArray();
-            } else {
-                encode(out, chosen);
-            }
-            return;
-        }
-        const ByteArray& der = value->getDERBytes();
-        if (!der.isEmpty()) {
-            out << der;
-            return;
-        }
-        switch (value->getTagValue()) {
-            case 1:
-                encodeBoolean(asn1_const_cast<ASN1Boolean>(value), out);
-                break;
-            case 2:
-                encodeInteger(asn1_const_cast<ASN1Integer>(value), out);
-                break;
-            case 3:
-            case 35:
-                encodeBitString(asn1_const_cast<ASN1BitString>(value), out);
-                break;
-            case 4:
-            case 36:
-                encodeOctetString(asn1_const_cast<ASN1OctetString>(value), out);
-                break;
-            case 5:
-                encodeASN1Null(asn1_const_cast<ASN1Null>(value), out);
-                break;
-            case 6:
-                encodeOID(asn1_const_cast<ASN1ObjectIdentifier>(value), out);
-                break;
-            case 7:
-                throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor,
-                                     failures::kDEREncodeStream, "");
-            case 8:
-                throw CoderException(Exception::LIB_CODERS, failures::kExternal, failures::kDEREncodeStream,
-                                     "");
-            case 9:
-                throw CoderException(Exception::LIB_CODERS, failures::kReal, failures::kDEREncodeStream, "");
-            case 10:
-                encodeEnumerated(asn1_const_cast<ASN1Enumerated>(value), out);
-                break;
-            case 12:
-            case 18:
-            case 19:
-            case 20:
-            case 22:
-            case 26:
-            case 28:
-            case 30:
-                encodeString(asn1_const_cast<ASN1String>(value), out);
-                break;
-            case 23:
-            case 24:
-                encodeTime(asn1_const_cast<ASN1Time>(value), out);
-                break;
-            case 48:
-            case 49:
-                encodeStructured(asn1_const_cast<ASNStructured>(value), out);
-                break;
-            default:
-                throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag,
-                                     failures::kDEREncodeStream, "");
-        }
+        encodeElement(*stream, value);
     } catch (const IndexOutOfRange& e) {
         throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream,
                              String(failures::kIndexOutOfRangeMessage) + e.toString());
@@ -194,11 +123,75 @@ void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
     }
 }
 
+void DERCoder::encodeChosen(EncodingStream& out, const ASN1Object* value) const {
+    const ASN1Object* chosen = asn1_const_cast<ASN1Choice>(value)->getValue();
+    if (value->taggedContext() != ASNTag::EXPLICIT) {
+        encode(out, chosen);
+        return;
+    }
+    const ContentsBuffer inner(out);
+    encode(inner.stream(), chosen);
+    const ByteArray& contents = inner.stream().getByteArray();
+    out << encodeTagClassValue(0xA0, value->taggedValue()) << encodeLength(static_cast<unsigned int>(contents.size()))
+        << contents;
+}
+
+void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value) const {
+    if (value->isAny()) return encode(out, asn1_const_cast<ASN1Any>(value)->getValue());
+    if (value->isChoice()) return encodeChosen(out, value);
+    const ByteArray& der = value->getDERBytes();
+    if (!der.isEmpty()) {
+        out << der;
+        return;
+    }
+    switch (value->getTagValue()) {
+        case ASNTag::BOOLEAN:
+            return encodeBoolean(asn1_const_cast<ASN1Boolean>(value), out);
+        case ASNTag::INTEGER:
+            return encodeInteger(asn1_const_cast<ASN1Integer>(value), out);
+        case ASNTag::BIT_STRING:
+        case ASNTag::CONSTRUCTED_BIT_STRING:
+            return encodeBitString(asn1_const_cast<ASN1BitString>(value), out);
+        case ASNTag::OCTET_STRING:
+        case ASNTag::CONSTRUCTED_OCTET_STRING:
+            return encodeOctetString(asn1_const_cast<ASN1OctetString>(value), out);
+        case ASNTag::ASN1_NULL:
+            return encodeASN1Null(asn1_const_cast<ASN1Null>(value), out);
+        case ASNTag::OBJECT_IDENTIFIER:
+            return encodeOID(asn1_const_cast<ASN1ObjectIdentifier>(value), out);
+        case ASNTag::OBJECT_DESCRIPTOR:
+            throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor, failures::kDEREncodeStream, "");
+        case ASNTag::EXTERNAL:
+            throw CoderException(Exception::LIB_CODERS, failures::kExternal, failures::kDEREncodeStream, "");
+        case ASNTag::REAL:
+            throw CoderException(Exception::LIB_CODERS, failures::kReal, failures::kDEREncodeStream, "");
+        case ASNTag::ENUMERATED:
+            return encodeEnumerated(asn1_const_cast<ASN1Enumerated>(value), out);
+        case ASNTag::UTF8_STRING:
+        case ASNTag::NUMERIC_STRING:
+        case ASNTag::PRINTABLE_STRING:
+        case ASNTag::TELETEX_STRING:
+        case ASNTag::IA5_STRING:
+        case ASNTag::VISIBLE_STRING:
+        case ASNTag::UNIVERSAL_STRING:
+        case ASNTag::BMP_STRING:
+            return encodeString(asn1_const_cast<ASN1String>(value), out);
+        case ASNTag::UTC_TIME:
+        case ASNTag::GENERALIZED_TIME:
+            return encodeTime(asn1_const_cast<ASN1Time>(value), out);
+        case ASNTag::SEQUENCE:
+        case ASNTag::SET:
+            return encodeStructured(asn1_const_cast<ASNStructured>(value), out);
+        default:
+            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream, "");
+    }
+}
+
 void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) const {
     const unsigned int count = value->getNumberOfComponents();
     // The components go straight into one buffer of the coder's, then behind the identifier and length.
-    const Scratch contents(*this);
-    ByteArrayOutputStream& buffer = contents.stream();
+    const ContentsBuffer contents(out);
+    EncodingStream& buffer = contents.stream();
     const bool sorted =
         value->getTagValue() == ASNTag::SET || value->getTagValue() == ASNTag::SORTED_STRUCTURE;
     if (!sorted || count < 2) {
@@ -219,7 +212,7 @@ void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) c
         const int order = std::memcmp(octets + a.first, octets + b.first, std::min(a.second, b.second));
         return order != 0 ? order < 0 : a.second < b.second;
     });
-    const Scratch ordered(*this);
+    const ContentsBuffer ordered(out);
     for (const auto& [start, size] : spans) ordered.stream().write(octets + start, size);
     writeElement(out, value, ordered.stream().getByteArray());
 }
@@ -284,17 +277,10 @@ void DERCoder::encodeOctetString(const ASN1OctetString* value, OutputStream& out
         return;
     }
     if (value->isConstructed() && value->getNumberOfComponents() != 0) {
-        ByteArrayOutputStream scratch;
-        std::vector<ByteArray> segments;
-        std::size_t total = 0;
-        for (unsigned int i = 0; i < value->getNumberOfComponents(); ++i) {
-            DERCoder::encode(scratch, value->getComponent(i));
-            total += scratch.size();
-            segments.push_back(scratch.takeByteArray());
-        }
-        const ByteArray length = encodeLength(static_cast<unsigned int>(total));
-        out << encodeTag(value, static_cast<unsigned int>(length.size() + total)) << length;
-        for (const ByteArray& s : segments) out << s;
+        const ContentsBuffer segments(out);
+        for (unsigned int i = 0; i < value->getNumberOfComponents(); ++i)
+            DERCoder::encode(segments.stream(), value->getComponent(i));
+        writeConstructed(out, value, segments.stream().getByteArray());
         return;
     }
     writeElement(out, value, value->getOwnValue());  // without segments: the string's own octets
@@ -327,11 +313,7 @@ void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) c
                        (arcs[0] == 2 ? arcs[1] >= 0 : (arcs[1] >= 0 && arcs[1] <= 39));
     if (!valid)
         throw CoderException(Exception::LIB_CODERS, failures::kBadObjectIdentifier, failures::kEncodeOID, "");
-    ByteArray contents(static_cast<int>(count * 2));
-    // The first two arcs share one subidentifier, itself in base 128 (2.48 and above need two octets).
-    appendBase128(contents, 40ull * static_cast<unsigned>(arcs[0]) + static_cast<unsigned>(arcs[1]));
-    for (unsigned int i = 2; i < count; ++i) appendBase128(contents, static_cast<std::uint32_t>(arcs[i]));
-    writeElement(out, value, contents);
+    writeElement(out, value, objectIdentifierOctets(arcs, count));
 }
 
 void DERCoder::encodeString(const ASN1String* value, OutputStream& out) const {

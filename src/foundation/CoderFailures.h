@@ -32,6 +32,10 @@ constexpr unsigned int kIOUNoData = 24;             // IOU object ran out of oct
 constexpr unsigned int kTooDeep = 25;               // nesting deeper than kMaxNesting
 constexpr unsigned int kTruncated = 26;             // contents end before their length says
 constexpr unsigned int kUnrepresentable = 27;  // a length, tag number, arc or count the library cannot hold
+constexpr unsigned int kOverrun = 28;          // an element runs past the end of the element enclosing it
+constexpr unsigned int kMalformed = 30;  // octets the encoding rules do not allow: a base-128 number padded
+                                         // with 0x80, an unfinished subidentifier, a string of no whole
+                                         // number of characters
 
 // How deeply constructed elements may nest before decoding gives up (real data stays far below).
 constexpr unsigned int kMaxNesting = 200;
@@ -52,6 +56,11 @@ constexpr const char* kBERDecode = "BERCoder::decode(InputStream& in, ASN1Object
 constexpr const char* kDecodeStructured = "DERCoder::decodeStructured(const InputStream&)";
 constexpr const char* kDecodeBoolean = "DERCoder::decodeBoolean(ASN1Boolean, char*)";
 constexpr const char* kDecodeNull = "DERCoder::decodeNull(ASN1Null *i, const char *array)";
+constexpr const char* kDecodeInteger = "DERCoder::decodeInteger(ASN1Integer *, InputStream&)";
+constexpr const char* kDecodeOctetString = "DERCoder::decodeOctetString(ASN1OctetString *, InputStream&)";
+constexpr const char* kDecodeEnumerated = "DERCoder::decodeEnumerated(ASN1Enumerated *, InputStream&)";
+constexpr const char* kDecodeString = "DERCoder::decodeString(ASN1String *, InputStream&)";
+constexpr const char* kDecodeTime = "DERCoder::decodeTime(ASN1Time *, InputStream&)";
 constexpr const char* kDecodeOID =
     "DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier *, const InputStream&)";
 constexpr const char* kGetTaggedValue = "DERCoder::getTaggedValue(InputStream&, ByteArray&)";

@@ -5,6 +5,7 @@ namespace codec_test {
 namespace {
 
 constexpr const char* kDecode = "BERCoder::decode(InputStream& in, ASN1Object *& asn)";
+constexpr const char* kBoolean = "DERCoder::decodeBoolean(ASN1Boolean, char*)";
 constexpr const char* kBitString = "BERCoder::decodeBitString(ASN1BitString *, InputStream&)";
 constexpr const char* kOctetString = "BERCoder::decodeOctetString(ASN1OctetString *, InputStream&)";
 constexpr const char* kStructured = "DERCoder::decodeStructured(const InputStream&)";
@@ -54,10 +55,11 @@ TEST(BERDecode, RefusesWhatItCannotRead) {
     const Refused cases[] = {
         {"", {{5, kDecode, kIndexMessage}}},
         {"30", {{5, kDecode, kIndexMessage}}},
-        {"01 01", {{5, kDecode, kIndexMessage}}},
+        {"01 01", {{26, kBoolean, "*"}}},
+        {"01 81 02 FF 00", {{8, kBoolean, "*"}}},
         {"05", {{5, kDecode, kIndexMessage}}},
         {"03 01", {{5, kDecode, kIndexMessage}}},
-        {"30 80 01 01", {{5, kDecode, kIndexMessage}}},
+        {"30 80 01 01", {{26, kBoolean, "*"}}},
         {"A0 80 02 01 05", {{5, kDecode, kIndexMessage}}},
         {"A0 80 02 01 05 00", {{5, kDecode, kIndexMessage}}},
         {"7F 00", {{7, "BERCoder::decode(0x7F)"}}},

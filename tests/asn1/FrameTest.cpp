@@ -90,7 +90,7 @@ TEST(ASN1Frame, TagNumberReadersConsumeAllIdentifierOctetsOrNoneWhenPeeking) {
                 {{"A3 01", 3, 1},
                  {"9F 81 00 05", 128, 1},
                  {"C5", 5, 0},
-                 {"9F 80 05", 5, 0},
+                 {"9F 80 05", 0, 0, {{30, kTagged, "*"}}},
                  {"DF 8F FF FF FF 7F", 0xFFFFFFFF, 0},
                  {"30", 0, 0, {{18, kTagged}}},
                  {"9F 90 80 80 80 00", 0, 0, {{27, kTagged, "*"}}},

@@ -163,5 +163,53 @@ TEST(ConcurrencyTest, ADecodedValueIsSharedReadOnlyBetweenThreads) {
     EXPECT_EQ(shared.useCount(), 1);
 }
 
+// One coder object, reached through a subclass, decodes and encodes on many threads at once: the
+// coders hold no state of a call, so no call sees another's nesting depth or buffers.
+class SharedCoder : public DERCoder {
+  public:
+    ASN1Object* decodeOne(const ByteArray& octets) const {
+        ByteArrayInputStream in(octets);
+        ASN1Object* value = nullptr;
+        decode(in, value);
+        return value;
+    }
+    ByteArray encodeOne(const ASN1Object& value) const {
+        ByteArrayOutputStream out;
+        encode(out, &value);
+        return out.getByteArray();
+    }
+};
+
+TEST(ConcurrencyTest, OneCoderObjectServesManyThreadsAtOnce) {
+    // Nested 150 levels deep, so that depths counted in the coder would add up past the limit.
+    std::unique_ptr<ASN1Object> deep = std::make_unique<ASN1Sequence>();
+    for (int level = 0; level < 150; ++level) {
+        auto outer = std::make_unique<ASN1Sequence>();
+        outer->appendComponent(std::move(deep));
+        deep = std::move(outer);
+    }
+    const ByteArray der = DERCoder::encode(deep.get());
+    const SharedCoder coder;
+    constexpr int kSharing = 16;
+    std::latch start(kSharing);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kSharing; ++t) {
+        threads.emplace_back([&] {
+            start.arrive_and_wait();
+            for (int i = 0; i < kRounds / 4; ++i) {
+                try {
+                    const std::unique_ptr<ASN1Object> value(coder.decodeOne(der));
+                    if (coder.encodeOne(*value) != der) ++wrong;
+                } catch (const Velmora::Exception&) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
 }  // namespace
 }  // namespace hardening_test

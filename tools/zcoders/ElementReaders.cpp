@@ -3,8 +3,7 @@
 #include "ToolSupport.h"
 #include "ValueText.h"
 #include "zentrik/asn1/BERCoder.h"
-#include "zentrik/asn1/DERCoder.h"
-#include "zentrik/platform/utils/IndexOutOfRange.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace zcoders {
 
@@ -17,31 +16,29 @@ constexpr std::size_t kPeekSize = 32;
 constexpr unsigned char kOctetStringIdentifier = 0x04;
 constexpr unsigned char kConstructedOctetStringIdentifier = 0x24;
 
-PeekedHeader parseHeader(Velmora::InputStream& octets, const std::string& command) {
+PeekedHeader parseHeader(Ostrel::octets::MemorySource& octets, const unsigned char* start,
+                         const std::string& command) {
+    using Ostrel::octets::Fault;
     PeekedHeader header;
-    const std::uint64_t start = octets.getCount();
-    const int first = octets.readOctet();
-    if (first < 0) fail(kUnsupportedElement, command, "the data ends where an element should start");
-    header.identifier = static_cast<unsigned char>(first);
-    if (first & 0x80) {
-        octets.pushBack(header.identifier);
-        header.tagNumber = Ostrel::DERCoder::getTaggedValue(octets);
-    } else if ((first & 0x1F) == 0x1F) {
-        // A universal or application tag number in base 128; the reader itself checks it again.
-        std::uint64_t number = 0;
-        for (int group = octets.readOctet();; group = octets.readOctet()) {
-            if (group < 0) fail(kUnsupportedElement, command, "the data ends inside the identifier octets");
-            number = (number << 7) | static_cast<unsigned int>(group & 0x7F);
-            if (number > 0xFFFFFFFFu)
-                fail(kUnsupportedElement, command, "a tag number does not fit in 32 bits");
-            if (!(group & 0x80)) break;
-        }
-        header.tagNumber = static_cast<unsigned int>(number);
-    } else {
-        header.tagNumber = static_cast<unsigned int>(first & 0x1F);
+    Ostrel::octets::Identifier identifier;
+    std::int64_t length = 0;
+    Fault fault = Ostrel::octets::readIdentifier(octets, identifier);
+    if (fault == Fault::none) fault = Ostrel::octets::readLength(octets, 0x7FFFFFFF, length);
+    switch (fault) {
+        case Fault::none:
+            break;
+        case Fault::missing:
+        case Fault::ended:
+            fail(kUnsupportedElement, command, "the data ends inside an element's header");
+        case Fault::padded:
+            fail(kUnsupportedElement, command, "a tag number starts with the padding octet 0x80");
+        case Fault::tooLarge:
+            fail(kUnsupportedElement, command, "a tag number or length is too large for the streaming readers");
     }
-    header.length = Ostrel::BERCoder::getLength(octets);
-    header.headerSize = static_cast<std::size_t>(octets.getCount() - start);
+    header.identifier = identifier.first;
+    header.tagNumber = identifier.number;
+    header.length = static_cast<int>(length);
+    header.headerSize = static_cast<std::size_t>(octets.position() - start);
     return header;
 }
 
@@ -67,20 +64,16 @@ ReaderKind kindOfTagged(const NextElement& next) {
 
 NextElement peekNextElement(Velmora::InputStream& in, const std::string& command) {
     const Velmora::ByteArray ahead = in.peek(kPeekSize);
-    Velmora::ByteArrayInputStream octets(ahead.data(), ahead.size());
+    Ostrel::octets::MemorySource octets(ahead.data(), ahead.data() + ahead.size());
     NextElement next;
-    try {
-        next.outer = parseHeader(octets, command);
-        if (!(next.outer.identifier & 0x80)) return next;
-        if ((next.outer.identifier & 0x20) && next.outer.length != 0) {
-            next.inner = parseHeader(octets, command);
-            // End-of-contents right after an indefinite header.
-            next.empty = next.outer.length < 0 && next.inner.identifier == 0 && next.inner.length == 0;
-        }
-        next.empty = next.empty || ((next.outer.identifier & 0x20) && next.outer.length == 0);
-    } catch (const Velmora::IndexOutOfRange&) {
-        fail(kUnsupportedElement, command, "the data ends inside an element's header");
+    next.outer = parseHeader(octets, ahead.data(), command);
+    if (!(next.outer.identifier & 0x80)) return next;
+    if ((next.outer.identifier & 0x20) && next.outer.length != 0) {
+        next.inner = parseHeader(octets, octets.position(), command);
+        // End-of-contents right after an indefinite header.
+        next.empty = next.outer.length < 0 && next.inner.identifier == 0 && next.inner.length == 0;
     }
+    next.empty = next.empty || ((next.outer.identifier & 0x20) && next.outer.length == 0);
     next.kind = kindOfTagged(next);
     return next;
 }
