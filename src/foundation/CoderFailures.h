@@ -32,6 +32,9 @@ constexpr unsigned int kIOUNoData = 24;             // IOU object ran out of oct
 constexpr unsigned int kTooDeep = 25;               // nesting deeper than kMaxNesting
 constexpr unsigned int kTruncated = 26;             // contents end before their length says
 constexpr unsigned int kUnrepresentable = 27;  // a length, tag number, arc or count the library cannot hold
+// IOU getValue after the contents were read a piece at a time (components, pieces of data or
+// end-of-contents octets taken): the value is no longer in the stream.
+constexpr unsigned int kValueAfterPieces = 29;
 
 // How deeply constructed elements may nest before decoding gives up (real data stays far below).
 constexpr unsigned int kMaxNesting = 200;
@@ -70,6 +73,9 @@ constexpr const char* kIOUExplicitCtor = "ASN1IOUExplicitObject::ASN1IOUExplicit
 constexpr const char* kIOUImplicitCtor = "ASN1IOUImplicitObject::ASN1IOUImplicitObject(InputStream&, ASNTag)";
 constexpr const char* kIOUExplicitTerminator = "ASN1IOUExplicitObject::foundIndefinateLengthTerminator()";
 constexpr const char* kIOUTerminator = "ASN1IOUObject::foundIndefinateLengthTerminator()";
+constexpr const char* kIOUGetValue = "ASN1IOUObject::getValue()";
+constexpr const char* kIOUExplicitGetValue = "ASN1IOUExplicitObject::getValue()";
+constexpr const char* kIOUImplicitGetValue = "ASN1IOUImplicitObject::getValue()";
 constexpr const char* kURLDecode = "URLCoder::decode(const String& query)";
 
 // Messages.
