@@ -1,7 +1,8 @@
 // DERCoder::getComponent on untrusted octets with an index from the input. What it returns must be
-// one whole element: an identifier octet, minimal length octets and exactly that many contents octets,
+// one whole element: its identifier octets, minimal length octets and exactly that many contents octets,
 // the same contents as stand at that place in the input.
 #include "FuzzSupport.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 #include "zentrik/asn1/DERCoder.h"
 
 using namespace zentrik_fuzz;
@@ -26,17 +27,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         return 0;
     }
     require(component.size() >= 2, "getComponent returned less than an identifier and a length", octets);
-    ByteArrayInputStream in(component.data() + 1, component.size() - 1);
+    Ostrel::octets::MemorySource identifierOctets(component.data(), component.data() + component.size());
+    Ostrel::octets::Identifier identifier;
+    require(Ostrel::octets::readIdentifier(identifierOctets, identifier) == Ostrel::octets::Fault::none,
+            "getComponent returned identifier octets that do not read back", component);
+    const std::size_t identifierSize = static_cast<std::size_t>(identifierOctets.position() - component.data());
+    ByteArrayInputStream in(component.data() + identifierSize, component.size() - identifierSize);
     unsigned int length = 0;
     if (!expectFailures([&] { length = DERCoder::getLength(in); }))
         broken("the length octets getComponent wrote do not read back", component);
-    const ByteArray lengthOctets = component.subBytes(1, static_cast<std::size_t>(in.getCount()));
+    const ByteArray lengthOctets = component.subBytes(identifierSize, static_cast<std::size_t>(in.getCount()));
     require(lengthOctets == DERCoder::encodeLength(length), "getComponent wrote non-minimal length octets",
             component);
-    require(component.size() == 1 + lengthOctets.size() + length,
+    require(component.size() == identifierSize + lengthOctets.size() + length,
             "getComponent returned contents of another size than its length says", component);
     // The contents are the last `length` octets of the element as it stands in the input.
-    const ByteArray contents = component.right(1 + lengthOctets.size());
+    const ByteArray contents = component.right(identifierSize + lengthOctets.size());
     require(octets.view().find(contents.view()) != std::string_view::npos,
             "getComponent returned contents that are not in the input", component);
     return 0;

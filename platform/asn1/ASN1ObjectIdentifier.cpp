@@ -52,20 +52,17 @@ const Velmora::IntArray& ASN1ObjectIdentifier::getValue() const {
     if (!arcsCurrent_) {
         Velmora::IntArray arcs;
         arcs.reserve(getLength());
-        std::uint32_t subidentifier = 0;
-        bool first = true;
-        for (unsigned char octet : octets_) {
-            subidentifier = (subidentifier << 7) | (octet & 0x7F);
-            if (octet & 0x80) continue;
-            if (first) {
-                const std::uint32_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
+        octets::MemorySource source(octets_.data(), octets_.data() + octets_.size());
+        std::uint64_t subidentifier = 0;
+        // Held octets are complete and minimal: every subidentifier reads.
+        for (bool first = true; octets::readBase128(source, 0xFFFFFFFFu, subidentifier) == octets::Fault::none;
+             first = false) {
+            if (first) {  // 40 x first arc + second arc
+                const std::uint64_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
                 arcs += static_cast<int>(top);
-                arcs += static_cast<int>(subidentifier - 40 * top);
-                first = false;
-            } else {
-                arcs += static_cast<int>(subidentifier);
+                subidentifier -= 40 * top;
             }
-            subidentifier = 0;
+            arcs += static_cast<int>(static_cast<std::uint32_t>(subidentifier));
         }
         arcs_ = std::move(arcs);
         arcsCurrent_ = true;
@@ -81,26 +78,17 @@ unsigned int ASN1ObjectIdentifier::getLength() const noexcept {
     return ends + 1;
 }
 
-bool ASN1ObjectIdentifier::isContentOctets(const unsigned char* octets, std::size_t count) noexcept {
-    if (count == 0 || (octets[count - 1] & 0x80)) return false;
-    std::size_t start = 0;  // where the current subidentifier began
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned char octet = octets[i];
-        if (i == start && octet == 0x80) return false;  // a leading zero group: not minimal
-        if (octet & 0x80) continue;
-        // Up to four octets hold 28 bits and always fit; longer subidentifiers are checked in full.
-        if (i - start >= 4) {
-            std::uint64_t subidentifier = 0;
-            for (std::size_t k = start; k <= i; ++k) {
-                subidentifier = (subidentifier << 7) | (octets[k] & 0x7F);
-                if (subidentifier > 0xFFFFFFFFu) return false;
-            }
-            // The first one holds 40 x first + second; a second arc must fit 31 bits.
-            if (start == 0 && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu) return false;
-        }
-        start = i + 1;
+octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octets, std::size_t count) noexcept {
+    if (count == 0) return octets::Fault::missing;
+    octets::MemorySource source(octets, octets + count);
+    for (bool first = true; source.position() != octets + count; first = false) {
+        std::uint64_t subidentifier = 0;
+        const octets::Fault fault = octets::readBase128(source, 0xFFFFFFFFu, subidentifier);
+        if (fault != octets::Fault::none) return fault;
+        // The first one holds 40 x first + second; a second arc must fit 31 bits.
+        if (first && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu) return octets::Fault::tooLarge;
     }
-    return true;
+    return octets::Fault::none;
 }
 
 bool ASN1ObjectIdentifier::setContentOctets(const Velmora::ByteArray& octets) {

@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "zentrik/platform/asn1/ASN1Object.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 #include "zentrik/platform/utils/IntArray.h"
 
 namespace Ostrel {
@@ -54,7 +55,13 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     // Whether `octets` are the complete, minimal encoding of an identifier whose arcs this class holds
     // as the coders write them: at least one octet, the last one ending a subidentifier, no
     // subidentifier starting with the octet 0x80, every arc within 32 bits and the second within 31.
-    static bool isContentOctets(const unsigned char* octets, std::size_t count) noexcept;
+    static bool isContentOctets(const unsigned char* octets, std::size_t count) noexcept {
+        return contentOctetsFault(octets, count) == octets::Fault::none;
+    }
+    // What keeps octets from being an identifier's contents: missing (no octets), ended (the last
+    // subidentifier is unfinished), padded (a subidentifier starts with 0x80), tooLarge (an arc
+    // beyond 32 bits, or a second arc beyond 31 bits under a first arc of 2); none when they are.
+    static octets::Fault contentOctetsFault(const unsigned char* octets, std::size_t count) noexcept;
 
     ASN1Object* clone() const override;
     bool equals(const ASN1Object& other) const override;

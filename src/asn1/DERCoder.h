@@ -168,6 +168,8 @@ class ZENTRIK_API DERCoder {
     [[noreturn]] static void tooDeep(const char* operation);
 
   private:
+    // Reads identifier octets for getComponent, appended to `kept`; returns the element's name.
+    static std::string componentIdentifier(InputStream& in, ByteArray& kept);
     // A context-specific or private element, its identifier still in the stream, kept as its encoding
     // in an ASN1TaggedValue.
     static Owned<> decodeTaggedEncoding(InputStream& in);

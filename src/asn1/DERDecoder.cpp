@@ -292,27 +292,15 @@ ASN1ObjectIdentifier* DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier* val
                              "");
     // The usual case: complete, minimal octets, kept as they are (the encoder writes them back).
     if (value->setContentOctets(std::move(contents))) return value;
-    // Otherwise say what is wrong with them.
-    octets::MemorySource source(contents.data(), contents.data() + contents.size());
-    for (bool first = true; source.position() != contents.data() + contents.size(); first = false) {
-        std::uint64_t subidentifier = 0;
-        switch (octets::readBase128(source, 0xFFFFFFFFu, subidentifier)) {
-            case octets::Fault::padded:
-                malformed(failures::kDecodeOID, "a subidentifier starts with the padding octet 0x80");
-            case octets::Fault::ended:
-                malformed(failures::kDecodeOID, "the contents end inside a subidentifier");
-            case octets::Fault::tooLarge:
-                throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
-                                     "an arc of the object identifier does not fit in 32 bits");
-            default:
-                break;
-        }
-        // The first subidentifier holds the first two arcs: 40 x first + second.
-        if (first && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu)
+    switch (ASN1ObjectIdentifier::contentOctetsFault(contents.data(), contents.size())) {
+        case octets::Fault::padded:
+            malformed(failures::kDecodeOID, "a subidentifier starts with the padding octet 0x80");
+        case octets::Fault::ended:
+            malformed(failures::kDecodeOID, "the contents end inside a subidentifier");
+        default:
             throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDecodeOID,
-                                 "the second arc of the object identifier does not fit in 31 bits");
+                                 "an arc of the object identifier does not fit in 32 bits");
     }
-    malformed(failures::kDecodeOID, "the contents are no object identifier");
 }
 
 }  // namespace Ostrel

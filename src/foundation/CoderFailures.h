@@ -33,6 +33,9 @@ constexpr unsigned int kTooDeep = 25;               // nesting deeper than kMaxN
 constexpr unsigned int kTruncated = 26;             // contents end before their length says
 constexpr unsigned int kUnrepresentable = 27;  // a length, tag number, arc or count the library cannot hold
 constexpr unsigned int kOverrun = 28;          // an element runs past the end of the element enclosing it
+// IOU getValue after the contents were read a piece at a time (components, pieces of data or
+// end-of-contents octets taken): the value is no longer in the stream.
+constexpr unsigned int kValueAfterPieces = 29;
 constexpr unsigned int kMalformed = 30;  // octets the encoding rules do not allow: a base-128 number padded
                                          // with 0x80, an unfinished subidentifier, a string of no whole
                                          // number of characters
@@ -79,6 +82,9 @@ constexpr const char* kIOUExplicitCtor = "ASN1IOUExplicitObject::ASN1IOUExplicit
 constexpr const char* kIOUImplicitCtor = "ASN1IOUImplicitObject::ASN1IOUImplicitObject(InputStream&, ASNTag)";
 constexpr const char* kIOUExplicitTerminator = "ASN1IOUExplicitObject::foundIndefinateLengthTerminator()";
 constexpr const char* kIOUTerminator = "ASN1IOUObject::foundIndefinateLengthTerminator()";
+constexpr const char* kIOUGetValue = "ASN1IOUObject::getValue()";
+constexpr const char* kIOUExplicitGetValue = "ASN1IOUExplicitObject::getValue()";
+constexpr const char* kIOUImplicitGetValue = "ASN1IOUImplicitObject::getValue()";
 constexpr const char* kURLDecode = "URLCoder::decode(const String& query)";
 
 // Messages.

@@ -88,7 +88,7 @@ ASN1IOUExplicitObject::~ASN1IOUExplicitObject() {
 ASN1Object* ASN1IOUExplicitObject::getValue() {
     if (!inputStream) return nullptr;
     if (value) return value.get();
-    checkContentsUntouched();
+    checkContentsUntouched(failures::kIOUExplicitGetValue);
     inputStream->pushBack(identifierOctets() + lengthOctets());
     SmartPointer<ASN1Object> decoded = BERCoder::decode(*inputStream);
     decoded->setExplicitTag(taggedValue);
@@ -102,6 +102,7 @@ void ASN1IOUExplicitObject::endIOU() const {
     if (outputStream) {
         for (int i = 0; i < 4; ++i) *outputStream << static_cast<char>(0x00);
     } else if (inputStream) {
+        skipRemainingContents(kEndIOU);
         // The inner end-of-contents is due unless getValue consumed it; the outer one always is.
         const unsigned int innerDue = length < 0 && !complete ? 2 : 0;
         consumeEndOfContents(innerDue + (indefinite ? 2 : 0), kEndIOU);

@@ -54,7 +54,7 @@ ASN1IOUImplicitObject::~ASN1IOUImplicitObject() = default;
 ASN1Object* ASN1IOUImplicitObject::getValue() {
     if (!inputStream) return nullptr;
     if (value) return value.get();
-    checkContentsUntouched();
+    checkContentsUntouched(failures::kIOUImplicitGetValue);
     inputStream->pushBack(DERCoder::encodeTagClassValue(identifier & 0xE0, taggedValue) + lengthOctets());
     // The decoder keeps a context-tagged element as its encoding; read that again as the universal type.
     const SmartPointer<ASN1Object> tagged = BERCoder::decode(*inputStream);

@@ -20,7 +20,6 @@ namespace failures = Velmora::failures;
 
 namespace {
 constexpr const char* kWritingConstructor = "ASN1IOUObject::ASN1IOUObject(OutputStream&, ASNTag::ASN1_TAG)";
-constexpr const char* kGetValue = "ASN1IOUObject::getValue()";
 constexpr const char* kGetData = "ASN1IOUObject::getData()";
 constexpr const char* kEndIOU = "ASN1IOUObject::endIOU()";
 
@@ -48,8 +47,9 @@ ASN1IOUObject::ASN1IOUObject(InputStream& in) {
     indefinite = length < 0;
     contentsStart = in.getCount();
     inputStream = &in;
-    // A primitive element is decoded at once, so it is finished when it is handed out.
-    if (!(octet & 0x20)) ASN1IOUObject::getValue();
+    // A primitive element is decoded at once, so it is finished when it is handed out; a long OCTET
+    // STRING stays in the stream for getData to deliver in pieces.
+    if (!(octet & 0x20) && !deliversInPieces()) ASN1IOUObject::getValue();
 }
 
 ASN1IOUObject::ASN1IOUObject(OutputStream& out, ASNTag::ASN1_TAG tag) {
@@ -127,10 +127,21 @@ unsigned char ASN1IOUObject::writableTag(ASNTag::ASN1_TAG tag, const char* opera
     return static_cast<unsigned char>(octet);
 }
 
-void ASN1IOUObject::checkContentsUntouched() const {
+void ASN1IOUObject::checkContentsUntouched(const char* operation) const {
     if (contentsTouched)
-        throw CoderException(Exception::LIB_CODERS, failures::kIOUNoData, kGetValue,
-                             "the contents were already read a piece at a time");
+        throw CoderException(Exception::LIB_CODERS, failures::kValueAfterPieces, operation,
+                             "the contents were already read a piece at a time, so the value is no "
+                             "longer in the stream");
+}
+
+void ASN1IOUObject::skipRemainingContents(const char* operation) const {
+    if (isConstructed() || complete || length <= 0) return;
+    const std::uint64_t done = consumed();
+    if (done >= static_cast<std::uint64_t>(length)) return;
+    const std::uint64_t left = static_cast<std::uint64_t>(length) - done;
+    contentsTouched = true;
+    if (inputStream->skip(left) < left)
+        throw truncated(operation, "the data ends inside the contents left unread");
 }
 
 bool ASN1IOUObject::foundIndefinateLengthTerminator() const {
@@ -140,7 +151,7 @@ bool ASN1IOUObject::foundIndefinateLengthTerminator() const {
 ASN1Object* ASN1IOUObject::getValue() {
     if (!inputStream) return nullptr;
     if (value) return value.get();
-    checkContentsUntouched();
+    checkContentsUntouched(failures::kIOUGetValue);
     inputStream->pushBack(identifierOctets() + lengthOctets());
     value = BERCoder::decode(*inputStream);
     complete = true;
@@ -246,8 +257,9 @@ void ASN1IOUObject::endIOU() const {
     if (ended) return;
     if (outputStream) {
         *outputStream << static_cast<char>(0x00) << static_cast<char>(0x00);
-    } else if (inputStream && length < 0 && !complete) {
-        consumeEndOfContents(2, kEndIOU);
+    } else if (inputStream) {
+        skipRemainingContents(kEndIOU);
+        if (length < 0 && !complete) consumeEndOfContents(2, kEndIOU);
     }
     ended = true;
 }

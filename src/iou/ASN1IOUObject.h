@@ -28,11 +28,12 @@ using Velmora::SmartPointer;
 // Streams belong to the caller and must outlive every object built on them.
 class ZENTRIK_API ASN1IOUObject {
   public:
-    // A primitive OCTET STRING longer than this behind an explicit or implicit tag is delivered by
-    // getData in pieces of at most this many octets, straight from the stream.
+    // A primitive OCTET STRING longer than this (plain, explicit or implicit) stays in the stream until
+    // getData delivers it in pieces of at most this many octets.
     static constexpr unsigned int kLargestPiece = 64 * 1024;
 
-    // Reading object: consumes the header, and a primitive element whole (it is decoded at once).
+    // Reading object: consumes the header, and a primitive element whole (it is decoded at once),
+    // except an OCTET STRING longer than kLargestPiece, which getData (or getValue) reads later.
     explicit ASN1IOUObject(InputStream& in);
     // Writing object: writes `tag | 0x20` and 0x80, a constructed header of indefinite length.
     ASN1IOUObject(OutputStream& out, ASNTag::ASN1_TAG tag);
@@ -63,7 +64,8 @@ class ZENTRIK_API ASN1IOUObject {
 
     // Writes one whole component in BER; does nothing on a reading object or an ended element.
     void addComponent(const ASN1Object& component);
-    // Finishes the element: writes or consumes its end-of-contents octets as far as they are still due.
+    // Finishes the element: writes or consumes its end-of-contents octets as far as they are still due,
+    // after what is left in the stream of a primitive element's contents.
     virtual void endIOU() const;
     // Gives the element up without writing or reading anything more: a writer that failed leaves its
     // element visibly unterminated instead of closing it.
@@ -112,8 +114,12 @@ class ZENTRIK_API ASN1IOUObject {
         }
         self.ended = true;
     }
-    // getValue must find the contents untouched; failure 24 otherwise.
-    void checkContentsUntouched() const;
+    // getValue must find the contents untouched; failure 29 with `operation` otherwise.
+    void checkContentsUntouched(const char* operation) const;
+    // Consumes what is still in the stream of a primitive element's contents (pieces not taken, or
+    // contents never decoded), so that endIOU leaves the stream after them; failure 26 with
+    // `operation` when the data ends first.
+    void skipRemainingContents(const char* operation) const;
     // Octets of the contents consumed so far (the definite form's position).
     std::uint64_t consumed() const { return inputStream->getCount() - contentsStart; }
 

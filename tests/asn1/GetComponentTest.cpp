@@ -7,12 +7,17 @@ namespace {
 TEST(GetComponent, ReturnsTheComponentWithMinimalLengthOctetsOrFails) {
     const Link noData = {20, "DERCoder::getLength(InputStream&)", "no data to read"};
     const Link indefinite = {20, "DERCoder::getLength(InputStream&)"};
-    const Link shortComponent = {26, "DERCoder::getComponent(const ByteArray&, unsigned int)", "*"};
+    constexpr const char* kGetComponent = "DERCoder::getComponent(const ByteArray&, unsigned int)";
+    const Link shortComponent = {26, kGetComponent, "*"};
     const std::tuple<const char*, unsigned int, const char*, std::vector<Link>> cases[] = {
         {"30 06 02 01 05 02 01 07", 0, "02 01 05", {}},
         {"30 06 02 01 05 02 01 07", 1, "02 01 07", {}},
         {"30 04 04 81 01 41", 0, "04 01 41", {}},
-        {"30 03 02 01 05 02 01 07", 1, "02 01 07", {}},  // the walk does not stop at the outer length
+        {"30 04 9F 1F 01 41", 0, "9F 1F 01 41", {}},
+        // Components end where the element's contents end.
+        {"30 03 02 01 05 02 01 07", 1, "", {noData}},
+        {"30 03 02 02 01 05", 0, "", {{28, kGetComponent, "the INTEGER at offset 2 ends at octet 6, past the end of its SEQUENCE at octet 5"}}},
+        {"30 05 04 01 41 02 02 01 05", 1, "", {{28, kGetComponent, "*"}}},
         {"", 9, "", {}},
         {"30 06 02 01 05 02 01 07", 2, "", {noData}},
         {"30", 0, "", {noData}},

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hardening/AllocationProbe.h"
+#include "support/AllocationProbe.h"
 #include "hardening/HardeningSupport.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/DERCoder.h"

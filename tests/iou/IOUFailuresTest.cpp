@@ -120,6 +120,56 @@ TEST(IOUFailuresTest, EndIOUWithoutItsEndOfContentsIsATruncation) {
     SmartPointer<ASN1IOUObject> element = BERCoder::decodeExplicitIOU(tagged);
     element->getNextComponent();
     iou_test::expectCoderFailure([&] { element->endIOU(); }, 26, "ASN1IOUExplicitObject::endIOU()");
+
+    // A long string claims 16 MiB and holds a little over one piece: what endIOU skips runs out.
+    ByteArrayInputStream string(hex("04 84 01 00 00 00") +
+                                iou_test::pattern(0, ASN1IOUObject::kLargestPiece + 10));
+    SmartPointer<ASN1IOUObject> reader = BERCoder::decodeIOU(string);
+    EXPECT_EQ(reader->getData().size(), ASN1IOUObject::kLargestPiece);
+    iou_test::expectCoderFailure([&] { reader->endIOU(); }, 26, "ASN1IOUObject::endIOU()");
+    EXPECT_FALSE(reader->isEnded());
+}
+
+// Once a component, a segment, a piece or the end-of-contents octets have been taken, the value is
+// no longer in the stream: getValue refuses with 29 and reads nothing.
+TEST(IOUFailuresTest, GetValueAfterContentsWereReadPiecewiseFailsWith29) {
+    const Reader implicitString = [](InputStream& in) {
+        return BERCoder::decodeImplicitIOU(in, ASNTag::OCTET_STRING);
+    };
+    const auto component = [](ASN1IOUObject& o) { o.getNextComponent(); };
+    const auto data = [](ASN1IOUObject& o) { o.getData(); };
+    const std::string longString =
+        "04 83 01 00 01 " + iou_test::pattern(0, ASN1IOUObject::kLargestPiece + 1).toHex();
+    struct Case {
+        const char* name;
+        Reader reader;
+        std::string input;
+        std::function<void(ASN1IOUObject&)> read;
+        const char* operation;
+    };
+    const Case cases[] = {
+        {"plain, component", plain, "30 80 02 01 05 00 00", component, failures::kIOUGetValue},
+        {"plain, segment", plain, "24 80 04 01 AA 00 00", data, failures::kIOUGetValue},
+        {"plain, end-of-contents", plain, "30 80 00 00", component, failures::kIOUGetValue},
+        {"plain, piece of a long string", plain, longString, data, failures::kIOUGetValue},
+        {"explicit, component", explicitly, "A0 80 30 80 02 01 05 00 00 00 00", component,
+         failures::kIOUExplicitGetValue},
+        {"explicit, segment", explicitly, "A0 06 24 04 04 02 AA BB", data, failures::kIOUExplicitGetValue},
+        {"explicit, end-of-contents", explicitly, "A0 80 30 80 00 00 00 00", component,
+         failures::kIOUExplicitGetValue},
+        {"implicit, component", implicitly, "A0 03 02 01 05", component, failures::kIOUImplicitGetValue},
+        {"implicit, segment", implicitString, "A0 80 04 01 AA 00 00", data, failures::kIOUImplicitGetValue},
+        {"implicit, end-of-contents", implicitly, "A0 80 00 00", component, failures::kIOUImplicitGetValue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ByteArrayInputStream in(hex(c.input));
+        SmartPointer<ASN1IOUObject> element = c.reader(in);
+        c.read(*element);
+        const std::uint64_t position = in.getCount();
+        iou_test::expectCoderFailure([&] { element->getValue(); }, failures::kValueAfterPieces, c.operation);
+        EXPECT_EQ(in.getCount(), position);
+    }
 }
 
 TEST(IOUFailuresTest, DestructorsDropFailuresWhileFinishing) {
@@ -181,10 +231,13 @@ TEST(IOUFailuresTest, SegmentsOfAnotherTypeAreRefusedByTheCast) {
 }
 
 TEST(IOUFailuresTest, ClaimedLengthsFarBeyondTheDataAreNotAllocated) {
-    // 2 GiB - 1 claimed, a few octets there: the failure says so instead of reserving the claim.
+    // 2 GiB - 1 claimed, a few octets there: the failure says so instead of reserving the claim. A
+    // string that long is left in the stream by its reader, so the first piece finds the data short.
     ByteArrayInputStream in(hex("30 80 04 84 7F FF FF FF AA BB 00 00"));
     SmartPointer<ASN1IOUObject> sequence = BERCoder::decodeIOU(in);
-    iou_test::expectCoderFailure([&] { sequence->getNextComponent(); }, 26, failures::kBERDecodeOctetString);
+    SmartPointer<ASN1IOUObject> component = sequence->getNextComponent();
+    EXPECT_TRUE(component->hasData());
+    iou_test::expectCoderFailure([&] { component->getData(); }, 26, "ASN1IOUObject::getData()");
 
     ByteArrayInputStream tagged(hex("84 84 7F FF FF FF AA BB"));
     SmartPointer<ASN1IOUObject> string = BERCoder::decodeImplicitIOU(tagged, ASNTag::OCTET_STRING);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "IOUTestSupport.h"
+#include "support/AllocationProbe.h"
 
 using namespace Ostrel;
 using iou_test::hex;
@@ -106,4 +107,42 @@ TEST(IOULargeDataTest, ReadsA256MiBStringSegmentBySegmentWithBoundedBuffers) {
         EXPECT_LE(in.largestPushBack(), 6u);
         EXPECT_LE(in.largestPending(), 6u);
     }
+}
+
+// A 64 MiB primitive OCTET STRING read through decodeIOU stays in the stream until getData hands it out
+// in pieces: no block the reader asks for comes near the string's size. Decoding the same string whole
+// shows that the probe sees such a block.
+TEST(IOULargeDataTest, ReadsA64MiBPrimitiveStringInPiecesWithBoundedAllocations) {
+    ASSERT_TRUE(hardening_test::AllocationProbe::available()) << "allocations cannot be seen in this build";
+    constexpr std::size_t kSize = std::size_t{64} << 20;
+    constexpr std::size_t kPiece = ASN1IOUObject::kLargestPiece;
+    // No prefix and one segment of the whole size: the primitive string 04 84 04 00 00 00 <contents>.
+    const auto source = [] { return iou_test::SegmentedSource(ByteArray(), kSize, {kSize}, 0); };
+    std::size_t largest = 0;
+    {
+        iou_test::SegmentedSource in = source();
+        const hardening_test::AllocationProbe probe;
+        SmartPointer<ASN1IOUObject> string = BERCoder::decodeIOU(in);
+        EXPECT_EQ(in.getCount(), 6u);
+        std::uint64_t offset = 0;
+        bool matches = true;
+        while (string->hasData()) {
+            const ByteArray piece = string->getData();
+            matches = matches && piece.size() <= kPiece &&
+                      iou_test::matchesPattern(piece.data(), piece.size(), offset);
+            offset += piece.size();
+        }
+        string.reset();
+        largest = probe.largest();
+        EXPECT_TRUE(matches);
+        EXPECT_EQ(offset, kSize);
+        EXPECT_EQ(in.getCount(), in.encodedSize());
+    }
+    EXPECT_LE(largest, 2 * kPiece);
+
+    iou_test::SegmentedSource in = source();
+    const hardening_test::AllocationProbe probe;
+    SmartPointer<ASN1IOUObject> string = BERCoder::decodeIOU(in);
+    ASSERT_NE(string->getValue(), nullptr);
+    EXPECT_GE(probe.largest(), kSize);
 }

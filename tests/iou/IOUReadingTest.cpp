@@ -300,7 +300,7 @@ TEST(IOUReadingTest, GetValueAfterSomeContentsWereReadIsRefused) {
     ByteArrayInputStream in(hex("30 80 02 01 05 02 01 06 00 00"));
     SmartPointer<ASN1IOUObject> sequence = BERCoder::decodeIOU(in);
     sequence->getNextComponent();
-    iou_test::expectCoderFailure([&] { sequence->getValue(); }, 24, "ASN1IOUObject::getValue()");
+    iou_test::expectCoderFailure([&] { sequence->getValue(); }, 29, "ASN1IOUObject::getValue()");
     EXPECT_EQ(in.getCount(), 5u);
 }
 
@@ -354,4 +354,117 @@ TEST(IOUReadingTest, HighTagNumberIdentifiersAreReadWhole) {
     EXPECT_TRUE(iou_test::nextIs(*definite, integer(5)));
     EXPECT_FALSE(definite->hasNextComponent());
     EXPECT_EQ(in.getCount(), 15u);
+}
+
+// Which primitive elements the plain reader leaves in the stream: OCTET STRINGs longer than
+// kLargestPiece only; everything else is decoded by the constructor.
+TEST(IOUReadingTest, OnlyLongPrimitiveOctetStringsStayInTheStream) {
+    const std::size_t longest = ASN1IOUObject::kLargestPiece;
+    struct Case {
+        const char* name;
+        const char* identifier;
+        std::size_t size;
+        bool leftInStream;
+    };
+    const Case cases[] = {
+        {"OCTET STRING of kLargestPiece", "04", longest, false},
+        {"OCTET STRING one octet longer", "04", longest + 1, true},
+        {"UTF8String one octet longer", "0C", longest + 1, false},
+        {"BIT STRING one octet longer", "03", longest + 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ByteArray header =
+            hex(c.identifier) + DERCoder::encodeLength(static_cast<unsigned int>(c.size));
+        ByteArrayInputStream in(header + ByteArray(std::string(c.size, '\0')));
+        SmartPointer<ASN1IOUObject> element = BERCoder::decodeIOU(in);
+        EXPECT_EQ(in.getCount(), c.leftInStream ? header.size() : header.size() + c.size);
+    }
+}
+
+TEST(IOUReadingTest, LongPrimitiveStringIsDeliveredInPiecesThenNoLongerHasAValue) {
+    const std::size_t size = 2 * ASN1IOUObject::kLargestPiece + 1000;
+    const ByteArray contents = iou_test::pattern(3, size);
+    const ByteArray element = hex("04") + DERCoder::encodeLength(static_cast<unsigned int>(size)) + contents;
+    ASSERT_EQ(element.size(), 5 + size);  // 04 83 02 03 E8
+    ByteArrayInputStream in(element + hex("05 00"));
+    SmartPointer<ASN1IOUObject> string = BERCoder::decodeIOU(in);
+    EXPECT_EQ(string->getLength(), static_cast<int>(size));
+    ByteArray all;
+    std::vector<std::size_t> sizes;
+    while (string->hasData()) {
+        const ByteArray piece = string->getData();
+        sizes.push_back(piece.size());
+        all += piece;
+        EXPECT_EQ(in.getCount(), 5 + all.size());
+    }
+    EXPECT_EQ(all, contents);
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{65536, 65536, 1000}));
+    EXPECT_EQ(string->getData(), ByteArray());
+    iou_test::expectCoderFailure([&] { string->getValue(); }, 29, "ASN1IOUObject::getValue()");
+    string.reset();
+    EXPECT_EQ(in.getCount(), element.size());
+    EXPECT_EQ(in.readBlob(2), hex("05 00"));
+}
+
+TEST(IOUReadingTest, LongPrimitiveStringCanStillBeDecodedWholeBeforeAnyPiece) {
+    const std::size_t size = ASN1IOUObject::kLargestPiece + 1;
+    const ByteArray contents = iou_test::pattern(0, size);
+    ByteArrayInputStream in(hex("04") + DERCoder::encodeLength(static_cast<unsigned int>(size)) + contents);
+    SmartPointer<ASN1IOUObject> string = BERCoder::decodeIOU(in);
+    const ASN1Object* value = string->getValue();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(asn1_const_cast<ASN1OctetString>(value)->getValue(), contents);
+    EXPECT_EQ(in.getCount(), 5 + size);
+    EXPECT_TRUE(string->hasData());
+    EXPECT_EQ(string->getData(), contents);
+    EXPECT_FALSE(string->hasData());
+    string.reset();
+    EXPECT_EQ(in.getCount(), 5 + size);
+}
+
+// A long primitive string finished early, by endIOU or by its release, leaves the stream right after
+// its element (and after the end-of-contents of an explicit tag around it), whatever reader read it.
+TEST(IOUReadingTest, FinishingAPartlyReadLongStringSkipsTheRestOfItsContents) {
+    const std::size_t size = 2 * ASN1IOUObject::kLargestPiece + 5;
+    const ByteArray string =
+        DERCoder::encodeLength(static_cast<unsigned int>(size)) + iou_test::pattern(0, size);
+    struct Framing {
+        const char* name;
+        ByteArray element;
+        std::function<SmartPointer<ASN1IOUObject>(ASN1IOUObject&)> open;
+    };
+    const Framing framings[] = {
+        {"plain", hex("04") + string, [](ASN1IOUObject& p) { return p.getNextComponent(); }},
+        {"explicit, indefinite tag", hex("A1 80 04") + string + hex("00 00"),
+         [](ASN1IOUObject& p) { return p.getNextExplicitComponent(); }},
+        {"implicit", hex("81") + string,
+         [](ASN1IOUObject& p) { return p.getNextImplicitComponent(ASNTag::OCTET_STRING); }},
+    };
+    for (const Framing& f : framings) {
+        for (const int pieces : {0, 1}) {
+            for (const bool viaEndIOU : {true, false}) {
+                SCOPED_TRACE(std::string(f.name) + ", pieces " + std::to_string(pieces) +
+                             (viaEndIOU ? ", endIOU" : ", release"));
+                const ByteArray data = hex("30 80") + f.element + hex("02 01 07 00 00");
+                ByteArrayInputStream in(data);
+                SmartPointer<ASN1IOUObject> outer = BERCoder::decodeIOU(in);
+                {
+                    SmartPointer<ASN1IOUObject> component = f.open(*outer);
+                    for (int i = 0; i < pieces; ++i)
+                        EXPECT_EQ(component->getData().size(), ASN1IOUObject::kLargestPiece);
+                    if (viaEndIOU) {
+                        component->endIOU();
+                        EXPECT_TRUE(component->isEnded());
+                        EXPECT_EQ(in.getCount(), 2 + f.element.size());
+                        EXPECT_FALSE(component->hasData());
+                    }
+                }
+                EXPECT_EQ(in.getCount(), 2 + f.element.size());
+                EXPECT_TRUE(iou_test::nextIs(*outer, integer(7)));
+                EXPECT_FALSE(outer->getNextComponent());
+                EXPECT_EQ(in.getCount(), data.size());
+            }
+        }
+    }
 }

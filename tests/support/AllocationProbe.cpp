@@ -1,7 +1,7 @@
 // Sees every allocation of the program: under a sanitizer through its malloc hook, otherwise by
 // standing in front of the C library's allocator (malloc, calloc and realloc record the size and pass
 // on to glibc's own functions; operator new reaches malloc too).
-#include "hardening/AllocationProbe.h"
+#include "support/AllocationProbe.h"
 
 #include <atomic>
 #include <cstdlib>
