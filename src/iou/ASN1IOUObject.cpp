@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/iou/ASN1IOUExplicitObject.h"
 #include "zentrik/iou/ASN1IOUImplicitObject.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace Ostrel {
 
@@ -22,6 +24,7 @@ namespace {
 constexpr const char* kWritingConstructor = "ASN1IOUObject::ASN1IOUObject(OutputStream&, ASNTag::ASN1_TAG)";
 constexpr const char* kGetData = "ASN1IOUObject::getData()";
 constexpr const char* kEndIOU = "ASN1IOUObject::endIOU()";
+constexpr const char* kNextComponent = "ASN1IOUObject::getNextComponent()";
 
 constexpr unsigned int kOctetString = 4;
 constexpr unsigned int kBitString = 3;
@@ -64,33 +67,38 @@ ASN1IOUObject::~ASN1IOUObject() {
     endFromDestructor(*this);
 }
 
-int ASN1IOUObject::readLength(InputStream& in, const char* operation) {
-    // The first length octet is looked at here: a header that stops before it is a truncation.
-    const int first = in.readOctet();
-    if (first < 0) throw truncated(operation, "the data ends before the length octets");
-    in.pushBack(static_cast<unsigned char>(first));
-    try {
-        return BERCoder::getLength(in);
-    } catch (const IndexOutOfRange&) {
-        throw truncated(operation, "the data ends inside the length octets");
+namespace {
+// Says what kept header octets from being read, in the terms of `operation`.
+[[noreturn]] void headerFault(octets::Fault fault, const char* operation, const char* what) {
+    switch (fault) {
+        case octets::Fault::padded:
+            throw CoderException(Exception::LIB_CODERS, failures::kMalformed, operation,
+                                 "the tag number starts with the padding octet 0x80");
+        case octets::Fault::tooLarge:
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
+                                 std::string("the tag number in the ") + what + " does not fit in 32 bits");
+        default:
+            throw truncated(operation, std::string("the data ends inside the ") + what);
     }
+}
+}  // namespace
+
+int ASN1IOUObject::readLength(InputStream& in, const char* operation) {
+    std::int64_t length = 0;
+    const octets::Fault fault = octets::readLength([&in] { return in.readOctet(); }, 0x7FFFFFFF, length);
+    if (fault == octets::Fault::missing) throw truncated(operation, "the data ends before the length octets");
+    if (fault == octets::Fault::tooLarge)  // as BERCoder::getLength refuses it
+        throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERGetLength,
+                             "lengths of 2^31 octets and more are not supported");
+    if (fault != octets::Fault::none) headerFault(fault, operation, "length octets");  // ended inside
+    return static_cast<int>(length);
 }
 
 unsigned int ASN1IOUObject::readLongTagNumber(InputStream& in, const char* operation) {
-    // Five groups of seven bits hold any 32-bit number; more (or padding) is refused, not read on.
     std::uint64_t number = 0;
-    for (int groups = 0;; ++groups) {
-        if (groups == 5)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
-                                 "the tag number takes more than five octets");
-        const int group = in.readOctet();
-        if (group < 0) throw truncated(operation, "the data ends inside the identifier octets");
-        number = (number << 7) | static_cast<unsigned int>(group & 0x7F);
-        if (number > 0xFFFFFFFFu)
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, operation,
-                                 "the tag number does not fit in 32 bits");
-        if (!(group & 0x80)) return static_cast<unsigned int>(number);
-    }
+    const octets::Fault fault = octets::readBase128([&in] { return in.readOctet(); }, 0xFFFFFFFFu, number);
+    if (fault != octets::Fault::none) headerFault(fault, operation, "identifier octets");
+    return static_cast<unsigned int>(number);
 }
 
 ByteArray ASN1IOUObject::identifierOctets() const {
@@ -158,9 +166,31 @@ ASN1Object* ASN1IOUObject::getValue() {
     return value.get();
 }
 
+std::string ASN1IOUObject::elementName() const {
+    if (typeid(*this) != typeid(ASN1IOUObject)) return "[" + std::to_string(taggedValue) + "]";
+    octets::Identifier id;
+    id.first = static_cast<unsigned char>(identifier);
+    id.number = getTagNumber();
+    return octets::elementName(id);
+}
+
+void ASN1IOUObject::checkInside(const ASN1IOUObject* component, std::uint64_t offset) const {
+    // What has been read of the component so far: its header, or all of it when it was read whole.
+    // The rest is checked when this element is next asked for a component, once it has been read.
+    const std::uint64_t end = contentsStart + static_cast<std::uint64_t>(length);
+    const std::uint64_t componentEnd = inputStream->getCount();
+    if (componentEnd <= end) return;
+    const std::string what = component ? "the " + component->elementName() + " at offset " + std::to_string(offset)
+                                       : std::string("an element");
+    throw CoderException(Exception::LIB_CODERS, failures::kOverrun, kNextComponent,
+                         what + " ends at octet " + std::to_string(componentEnd) + ", past the end of its " +
+                             elementName() + " at octet " + std::to_string(end));
+}
+
 bool ASN1IOUObject::componentsRemain() {
     if (!isConstructed() || !inputStream || ended || complete) return false;
     if (length < 0) return !foundIndefinateLengthTerminator();
+    checkInside(nullptr, 0);  // the last component, if it was of indefinite length, ended inside
     return consumed() < static_cast<std::uint64_t>(length);
 }
 
@@ -171,16 +201,15 @@ bool ASN1IOUObject::hasNextComponent() {
 template <typename Component, typename... Arguments>
 SmartPointer<ASN1IOUObject> ASN1IOUObject::nextComponent(Arguments... arguments) {
     if (!isConstructed() || !inputStream || ended || complete) return {};
-    if (length < 0) {
-        if (foundIndefinateLengthTerminator()) {
-            endIOU();
-            return {};
-        }
-    } else if (consumed() >= static_cast<std::uint64_t>(length)) {
+    if (length < 0 && foundIndefinateLengthTerminator()) {
+        endIOU();
         return {};
     }
+    if (length >= 0 && !componentsRemain()) return {};
     contentsTouched = true;
+    const std::uint64_t offset = inputStream->getCount();
     auto component = std::make_unique<Component>(*inputStream, arguments...);
+    if (length >= 0) checkInside(component.get(), offset);
     SmartPointer<ASN1IOUObject> handle(component.get());
     component.release();
     return handle;

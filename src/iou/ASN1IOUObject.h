@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "zentrik/platform/asn1/ASN1.h"
 #include "zentrik/platform/utils/ByteArray.h"
@@ -146,6 +147,11 @@ class ZENTRIK_API ASN1IOUObject {
     mutable bool contentsTouched = false;
 
   private:
+    // How the element is named in messages: its type or its tag.
+    std::string elementName() const;
+    // Failure 28 when a component that starts at `offset` (or, with none, the last one read) runs
+    // past the end of this definite-length element.
+    void checkInside(const ASN1IOUObject* component, std::uint64_t offset) const;
     template <typename Component, typename... Arguments>
     SmartPointer<ASN1IOUObject> nextComponent(Arguments... arguments);
     bool componentsRemain();

@@ -39,7 +39,7 @@ TEST(IOUFailuresTest, ReadingConstructorsRefuseWhatTheyCannotRead) {
         {"plain, length 2^31", plain, "30 84 80 00 00 00", 27, failures::kBERGetLength, 6},
         {"plain, short tag number", plain, "3F 81", 26, failures::kIOUCtor, 2},
         {"plain, tag number past 32 bits", plain, "3F 90 80 80 80 00 80", 27, failures::kIOUCtor, 6},
-        {"plain, padded tag number", plain, "3F 80 80 80 80 80 01 80", 27, failures::kIOUCtor, 6},
+        {"plain, padded tag number", plain, "3F 80 80 80 80 80 01 80", 30, failures::kIOUCtor, 2},
         {"explicit, empty", explicitly, "", 24, failures::kIOUExplicitCtor, 0},
         {"explicit, universal", explicitly, "30 80 00 00", 22, failures::kIOUExplicitCtorTag, 1},
         {"explicit, application", explicitly, "60 00", 22, failures::kIOUExplicitCtorTag, 1},
