@@ -160,7 +160,7 @@ ASN1Boolean* BERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
                              length < 0 ? String("a BOOLEAN has no indefinite length")
                                         : "a BOOLEAN has one contents octet, not " + std::to_string(length));
     const int contents = in.readOctet();
-    if (contents < 0) contentsEnd(failures::kDecodeBoolean, 0, 1);
+    if (contents < 0) failures::contentsEnd(failures::kDecodeBoolean, 0, 1);
     value->setValue(contents != 0x00);
     return value;
 }
@@ -203,7 +203,7 @@ ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStre
     auto finished = [&]() {
         if (length < 0) return atEndOfContents(in, failures::kBERDecodeBitString);
         if (in.getCount() >= enclosing.end) return true;
-        if (!in.hasData()) contentsEnd(failures::kBERDecodeBitString, in.getCount() - start, enclosing.end - start);
+        if (!in.hasData()) failures::contentsEnd(failures::kBERDecodeBitString, in.getCount() - start, enclosing.end - start);
         return false;
     };
     for (bool done = finished(); !done;) {

@@ -180,11 +180,6 @@ void DERCoder::noOctet() {
     throw Velmora::IndexOutOfRange(0, 0);
 }
 
-void DERCoder::contentsEnd(const char* operation, std::uint64_t got, std::uint64_t length) {
-    throw CoderException(Exception::LIB_CODERS, failures::kTruncated, operation,
-                         "the contents end after " + std::to_string(got) + " of " + std::to_string(length) +
-                             " octets");
-}
 
 void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation) {
     // Grows with what actually arrives rather than with what the length claims; octets already in
@@ -202,7 +197,7 @@ void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& 
         if (got < want) break;
         step = std::min<std::size_t>(step * 2, 16 * InputStream::kChunkSize);
     }
-    if (done < length) contentsEnd(operation, done, length);
+    if (done < length) failures::contentsEnd(operation, done, length);
 }
 
 ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const char* operation) {
@@ -211,7 +206,7 @@ ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const ch
         unsigned char* room = contents.prepareAppend(static_cast<std::size_t>(length));
         for (std::size_t got = 0; got < length; ++got) {
             const int octet = in.readOctet();
-            if (octet < 0) contentsEnd(operation, got, length);
+            if (octet < 0) failures::contentsEnd(operation, got, length);
             room[got] = static_cast<unsigned char>(octet);
         }
         contents.setLength(static_cast<std::size_t>(length));
@@ -221,7 +216,7 @@ ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const ch
         const std::size_t want = static_cast<std::size_t>(length);
         const std::size_t got = in.read(contents.prepareAppend(want), want);
         contents.setLength(got);
-        if (got < want) contentsEnd(operation, got, length);
+        if (got < want) failures::contentsEnd(operation, got, length);
         return contents;
     }
     appendContents(in, length, contents, operation);

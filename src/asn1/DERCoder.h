@@ -116,8 +116,6 @@ class ZENTRIK_API DERCoder {
         return static_cast<unsigned char>(octet);
     }
     [[noreturn]] static void noOctet();
-    // Failure 26: the contents of an element end after `got` of its `length` octets.
-    [[noreturn]] static void contentsEnd(const char* operation, std::uint64_t got, std::uint64_t length);
     // Reads `length` contents octets; failure 26 when the data ends first.
     static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
     // Appends `length` contents octets to `out`, growing it with what arrives; failure 26 as above.

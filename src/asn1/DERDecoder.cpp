@@ -151,7 +151,7 @@ void DERCoder::decodeComponents(InputStream& in, Container* container, const Enc
     const std::uint64_t contentsStart = in.getCount();
     while (in.getCount() < enclosing.end) {
         if (!in.hasData())
-            contentsEnd(enclosing.operation, in.getCount() - contentsStart, enclosing.end - contentsStart);
+            failures::contentsEnd(enclosing.operation, in.getCount() - contentsStart, enclosing.end - contentsStart);
         const std::uint64_t offset = in.getCount();
         ASN1Object* decoded = nullptr;
         decode(in, decoded);
@@ -167,10 +167,8 @@ template void DERCoder::decodeComponents(InputStream&, ASN1BitString*, const Enc
 
 void DERCoder::overrun(const std::string& name, std::uint64_t offset, std::uint64_t end,
                        const Enclosing& enclosing) {
-    throw CoderException(Exception::LIB_CODERS, failures::kOverrun, enclosing.operation,
-                         "the " + name + " at offset " + std::to_string(offset) + " ends at octet " +
-                             std::to_string(end) + ", past the end of its " + enclosing.name + " at octet " +
-                             std::to_string(enclosing.end));
+    failures::overrun(enclosing.operation, "the " + name + " at offset " + std::to_string(offset), end,
+                      enclosing.name, enclosing.end);
 }
 
 ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const {
@@ -179,7 +177,7 @@ ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
         throw CoderException(Exception::LIB_CODERS, failures::kBadBoolean, failures::kDecodeBoolean,
                              "a BOOLEAN has one contents octet, not " + std::to_string(length));
     const int contents = in.readOctet();
-    if (contents < 0) contentsEnd(failures::kDecodeBoolean, 0, 1);
+    if (contents < 0) failures::contentsEnd(failures::kDecodeBoolean, 0, 1);
     if (contents == 0xFF)
         value->setValue(true);
     else if (contents == 0x00)

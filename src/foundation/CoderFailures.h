@@ -1,4 +1,8 @@
 #pragma once
+#include <cstdint>
+#include <string>
+
+#include "zentrik/platform/utils/Export.h"
 // Every failure the coders report: its number and the operation text it carries. Library
 // identifier 3 (Exception::LIB_CODERS) unless noted; messages are empty unless noted.
 
@@ -82,6 +86,13 @@ constexpr const char* kIOUExplicitCtor = "ASN1IOUExplicitObject::ASN1IOUExplicit
 constexpr const char* kIOUImplicitCtor = "ASN1IOUImplicitObject::ASN1IOUImplicitObject(InputStream&, ASNTag)";
 constexpr const char* kIOUExplicitTerminator = "ASN1IOUExplicitObject::foundIndefinateLengthTerminator()";
 constexpr const char* kIOUTerminator = "ASN1IOUObject::foundIndefinateLengthTerminator()";
+constexpr const char* kIOUWritingCtor = "ASN1IOUObject::ASN1IOUObject(OutputStream&, ASNTag::ASN1_TAG)";
+constexpr const char* kIOUExplicitWritingCtor =
+    "ASN1IOUExplicitObject::ASN1IOUExplicitObject(OutputStream&, ASNTag::ASN1_TAG, unsigned int)";
+constexpr const char* kIOUGetData = "ASN1IOUObject::getData()";
+constexpr const char* kIOUNextComponent = "ASN1IOUObject::getNextComponent()";
+constexpr const char* kIOUEnd = "ASN1IOUObject::endIOU()";
+constexpr const char* kIOUExplicitEnd = "ASN1IOUExplicitObject::endIOU()";
 constexpr const char* kIOUGetValue = "ASN1IOUObject::getValue()";
 constexpr const char* kIOUExplicitGetValue = "ASN1IOUExplicitObject::getValue()";
 constexpr const char* kIOUImplicitGetValue = "ASN1IOUImplicitObject::getValue()";
@@ -91,5 +102,13 @@ constexpr const char* kURLDecode = "URLCoder::decode(const String& query)";
 constexpr const char* kNoDataMessage = "there was no data to decode";
 constexpr const char* kNoLengthMessage = "no data to read";
 constexpr const char* kIndexOutOfRangeMessage = "An IndexOutOfRange exception was caught: ";
+
+// The failures that several readers raise alike, thrown as CoderException with `operation`.
+// 26: the contents of an element end after `got` of its `length` octets.
+[[noreturn]] ZENTRIK_API void contentsEnd(const char* operation, std::uint64_t got, std::uint64_t length);
+// 28: `what` ("the INTEGER at offset 2") ends at octet `end`, past the end of the element named
+// `enclosing`, whose contents end at octet `enclosingEnd`.
+[[noreturn]] ZENTRIK_API void overrun(const char* operation, const std::string& what, std::uint64_t end,
+                                      const std::string& enclosing, std::uint64_t enclosingEnd);
 
 }  // namespace Velmora::failures

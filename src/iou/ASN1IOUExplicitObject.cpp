@@ -15,9 +15,6 @@ using Velmora::IndexOutOfRange;
 namespace failures = Velmora::failures;
 
 namespace {
-constexpr const char* kWritingConstructor =
-    "ASN1IOUExplicitObject::ASN1IOUExplicitObject(OutputStream&, ASNTag::ASN1_TAG, unsigned int)";
-constexpr const char* kEndIOU = "ASN1IOUExplicitObject::endIOU()";
 
 // Reads the outer identifier octets; returns the context tag number and counts the octets read.
 unsigned int readOuterTag(InputStream& in, std::uint64_t& octets) {
@@ -72,7 +69,7 @@ ASN1IOUExplicitObject::ASN1IOUExplicitObject(InputStream& in) {
 }
 
 ASN1IOUExplicitObject::ASN1IOUExplicitObject(OutputStream& out, ASNTag::ASN1_TAG tag, unsigned int n) {
-    const unsigned char octet = writableTag(tag, kWritingConstructor);
+    const unsigned char octet = writableTag(tag, failures::kIOUExplicitWritingCtor);
     out << DERCoder::encodeTagClassValue(0xA0, n);
     out << static_cast<char>(0x80) << static_cast<char>(octet | 0x20) << static_cast<char>(0x80);
     identifier = octet;
@@ -102,10 +99,10 @@ void ASN1IOUExplicitObject::endIOU() const {
     if (outputStream) {
         for (int i = 0; i < 4; ++i) *outputStream << static_cast<char>(0x00);
     } else if (inputStream) {
-        skipRemainingContents(kEndIOU);
+        skipRemainingContents(failures::kIOUExplicitEnd);
         // The inner end-of-contents is due unless getValue consumed it; the outer one always is.
         const unsigned int innerDue = length < 0 && !complete ? 2 : 0;
-        consumeEndOfContents(innerDue + (indefinite ? 2 : 0), kEndIOU);
+        consumeEndOfContents(innerDue + (indefinite ? 2 : 0), failures::kIOUExplicitEnd);
     }
     ended = true;
 }

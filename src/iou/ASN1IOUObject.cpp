@@ -21,10 +21,6 @@ using Velmora::IndexOutOfRange;
 namespace failures = Velmora::failures;
 
 namespace {
-constexpr const char* kWritingConstructor = "ASN1IOUObject::ASN1IOUObject(OutputStream&, ASNTag::ASN1_TAG)";
-constexpr const char* kGetData = "ASN1IOUObject::getData()";
-constexpr const char* kEndIOU = "ASN1IOUObject::endIOU()";
-constexpr const char* kNextComponent = "ASN1IOUObject::getNextComponent()";
 
 constexpr unsigned int kOctetString = 4;
 constexpr unsigned int kBitString = 3;
@@ -56,7 +52,7 @@ ASN1IOUObject::ASN1IOUObject(InputStream& in) {
 }
 
 ASN1IOUObject::ASN1IOUObject(OutputStream& out, ASNTag::ASN1_TAG tag) {
-    const unsigned char octet = writableTag(tag, kWritingConstructor);
+    const unsigned char octet = writableTag(tag, failures::kIOUWritingCtor);
     out << static_cast<char>(octet | 0x20) << static_cast<char>(0x80);
     identifier = octet;
     indefinite = true;
@@ -182,9 +178,7 @@ void ASN1IOUObject::checkInside(const ASN1IOUObject* component, std::uint64_t of
     if (componentEnd <= end) return;
     const std::string what = component ? "the " + component->elementName() + " at offset " + std::to_string(offset)
                                        : std::string("an element");
-    throw CoderException(Exception::LIB_CODERS, failures::kOverrun, kNextComponent,
-                         what + " ends at octet " + std::to_string(componentEnd) + ", past the end of its " +
-                             elementName() + " at octet " + std::to_string(end));
+    failures::overrun(failures::kIOUNextComponent, what, componentEnd, elementName(), end);
 }
 
 bool ASN1IOUObject::componentsRemain() {
@@ -253,9 +247,7 @@ ByteArray ASN1IOUObject::nextPiece() {
     const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, kLargestPiece));
     contentsTouched = true;
     ByteArray piece = inputStream->readBlob(count);
-    if (piece.size() < count)
-        throw truncated(kGetData, "the contents end after " + std::to_string(done + piece.size()) + " of " +
-                                      std::to_string(length) + " octets");
+    if (piece.size() < count) failures::contentsEnd(failures::kIOUGetData, done + piece.size(), length);
     return piece;
 }
 
@@ -287,8 +279,8 @@ void ASN1IOUObject::endIOU() const {
     if (outputStream) {
         *outputStream << static_cast<char>(0x00) << static_cast<char>(0x00);
     } else if (inputStream) {
-        skipRemainingContents(kEndIOU);
-        if (length < 0 && !complete) consumeEndOfContents(2, kEndIOU);
+        skipRemainingContents(failures::kIOUEnd);
+        if (length < 0 && !complete) consumeEndOfContents(2, failures::kIOUEnd);
     }
     ended = true;
 }
