@@ -1,7 +1,5 @@
 #include "zentrik/platform/asn1/ASN1String.h"
 
-#include <algorithm>
-
 #include "zentrik/platform/utils/UTF8String.h"
 
 namespace Ostrel {
@@ -19,12 +17,46 @@ const Velmora::String& ASN1String::getValue() const {
 Velmora::String ASN1String::textOfOctets() const {
     switch (getStringType()) {
         case UCS2:
-        case UNIVERSAL:
             return Velmora::String::fromUCS2ByteArray(octets_);
+        case UNIVERSAL:
+            return Velmora::String::fromUCS4ByteArray(octets_);
         case UTF8:
-            return Velmora::UTF8String(octets_).toString(0x3F);
+            return Velmora::UTF8String(octets_).toEscapedString();
         default:
             return Velmora::String::fromASCIIByteArray(octets_);
+    }
+}
+
+Velmora::ByteArray ASN1String::textContentOctets() const {
+    const Velmora::String& text = getValue();
+    switch (getStringType()) {
+        case UCS2:
+            return text.toUCS2ByteArray();
+        case UNIVERSAL:
+            return text.toUCS4ByteArray();
+        case UTF8:
+            return Velmora::UTF8String(text).getBytes();
+        default:
+            return text.toASCIIByteArray();
+    }
+}
+
+const char* ASN1String::contentOctetsFault(ASNTag::ASN1_TAG tag, const unsigned char* /*octets*/,
+                                           std::size_t count) noexcept {
+    // Every value of four octets is held as it is (a String character is 32 bits), and every octet
+    // of UTF-8 or one octet per character is kept, so only a cut character is lost.
+    if (tag == ASNTag::BMP_STRING && count % 2 != 0)
+        return "a BMPString has two octets per character: an odd number of octets ends inside a character";
+    if (tag != ASNTag::UNIVERSAL_STRING) return nullptr;
+    switch (count % 4) {
+        case 1:
+            return "a UniversalString has four octets per character: its last character has only 1 octet";
+        case 2:
+            return "a UniversalString has four octets per character: its last character has only 2 octets";
+        case 3:
+            return "a UniversalString has four octets per character: its last character has only 3 octets";
+        default:
+            return nullptr;
     }
 }
 
@@ -53,19 +85,15 @@ void ASN1String::setContentOctets(Velmora::ByteArray&& octets) {
     octets_ = std::move(octets);
     octetsRecorded_ = kind == UCS2 || kind == UTF8 || kind == UNIVERSAL;
     textCurrent_ = false;
-    // Whether writing the text again gives these octets: always for one octet per character; for
-    // UTF-16 unless an odd octet was dropped; for UTF-8 when it is plain ASCII, or else when it
-    // decodes without a replacement and encodes back the same (tried once, here).
-    if (kind == UCS2 || kind == UNIVERSAL) {
+    // Whether writing the text again gives these octets: unless a partial last character was dropped
+    // (UTF-16, four octets per character); always for one octet per character and for UTF-8, whose
+    // octets that are not UTF-8 are kept as escaped characters.
+    if (kind == UCS2)
         octetsAreContents_ = octets_.size() % 2 == 0;
-    } else if (kind == UTF8 &&
-               !std::all_of(octets_.begin(), octets_.end(), [](unsigned char c) { return c < 0x80; })) {
-        text_ = textOfOctets();
-        textCurrent_ = true;
-        octetsAreContents_ = Velmora::UTF8String(text_).getBytes() == octets_;
-    } else {
+    else if (kind == UNIVERSAL)
+        octetsAreContents_ = octets_.size() % 4 == 0;
+    else
         octetsAreContents_ = true;
-    }
     // Octets the encoders do not write are read for the text now, so that encoding never builds it.
     if (!octetsAreContents_ && !textCurrent_) {
         text_ = textOfOctets();

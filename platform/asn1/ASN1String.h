@@ -6,9 +6,13 @@ namespace Ostrel {
 // Base of the character string types: the text, and for the UCS-2 and UTF-8 kinds the octets it was
 // decoded from.
 //
-// getStringType() tells the coders which octet form the text takes: UCS2 (BMPString) and UNIVERSAL
-// (UniversalString) are written and read as two octets per character, UTF8 (UTF8String) as UTF-8, and
-// ASCII (every other type) as one octet per character.
+// getStringType() tells the coders which octet form the text takes: UCS2 (BMPString) is written and
+// read as two octets per character (UTF-16), UNIVERSAL (UniversalString) as four, UTF8 (UTF8String) as
+// UTF-8, and ASCII (every other type) as one octet per character. Both ways are big-endian.
+//
+// Decoded contents are kept octet for octet: UTF-8 octets that are not UTF-8 read as the characters
+// U+DC80..U+DCFF (one per octet) and are written back as those octets, even after the text went
+// through getValue() and setValue().
 class ZENTRIK_API ASN1String : public ASN1Object {
   public:
     static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::STRING;
@@ -40,9 +44,11 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     void setEncodedValue(Velmora::ByteArray&& encoded);
 
     // Sets the value from the contents octets of its encoding, in the octet form of getStringType():
-    // one character per octet (Latin-1) for ASCII, UTF-16 big-endian for UCS2 and UNIVERSAL (an odd
-    // last octet is dropped), UTF-8 for UTF8 (an invalid sequence reads as '?'). For the UCS2, UTF8
-    // and UNIVERSAL forms the octets are also what getEncodedValue() gives.
+    // one character per octet (Latin-1) for ASCII, UTF-16 big-endian for UCS2 (an odd last octet is
+    // dropped), four octets per character for UNIVERSAL (a last partial character is dropped), UTF-8
+    // for UTF8 (each octet of an invalid sequence reads as U+DC00 + octet). For the UCS2, UTF8 and
+    // UNIVERSAL forms the octets are also what getEncodedValue() gives. contentOctetsFault() tells
+    // which octets would lose their tail.
     void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
     void setContentOctets(Velmora::ByteArray&& octets);
     // Whether the value is held as contents octets that encode its text exactly (given with
@@ -52,6 +58,18 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     const Velmora::ByteArray& getContentOctets() const noexcept {
         return octetsAreContents_ ? octets_ : Velmora::ByteArray::emptyArray;
     }
+
+    // The contents octets that write getValue() in the octet form of getStringType(): what the
+    // encoders write when hasContentOctets() is false. Characters an octet form cannot hold become
+    // '?' (ASCII, beyond U+00FF) or U+FFFD (UCS2, beyond U+10FFFF).
+    Velmora::ByteArray textContentOctets() const;
+
+    // Why contents octets of a string with this tag cannot be kept whole, or nullptr when they can:
+    // a BMPString of an odd number of octets, a UniversalString whose length is no multiple of four.
+    // No octet value is refused: UTF-8 that is not UTF-8, lone surrogates and four-octet values beyond
+    // U+10FFFF are all held as they are and written back unchanged.
+    static const char* contentOctetsFault(ASNTag::ASN1_TAG tag, const unsigned char* octets,
+                                          std::size_t count) noexcept;
 
     // The octet form of the text: ASCII, UCS2, UTF8 or UNIVERSAL.
     virtual int getStringType() const noexcept = 0;

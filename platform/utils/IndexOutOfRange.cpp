@@ -4,6 +4,12 @@
 
 namespace Velmora {
 
+// Out of line, so that the many inline checking indexes stay small where they throw.
+IndexOutOfRange::IndexOutOfRange() : std::out_of_range(text()) {}
+
+IndexOutOfRange::IndexOutOfRange(unsigned int index, unsigned int length)
+    : std::out_of_range(text()), index_(index), length_(length) {}
+
 const String IndexOutOfRange::toString() const {
     return String(text());
 }

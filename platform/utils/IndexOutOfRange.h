@@ -1,4 +1,5 @@
 #pragma once
+#include <stdexcept>
 #include <string>
 
 #include "zentrik/platform/utils/Export.h"
@@ -7,12 +8,13 @@ namespace Velmora {
 
 class String;
 
-// Thrown by the checking (const) index of ByteArray and IntArray. Deliberately not an Exception,
-// so handlers for Exception& let it pass.
-class ZENTRIK_API IndexOutOfRange {
+// Thrown by the checking (const) index of ByteArray and IntArray. A std::out_of_range, so that
+// handlers for std::exception& catch it, but deliberately not an Exception, so handlers for
+// Exception& let it pass. what() gives the same text as toString().
+class ZENTRIK_API IndexOutOfRange : public std::out_of_range {
   public:
-    IndexOutOfRange() = default;
-    IndexOutOfRange(unsigned int index, unsigned int length) : index_(index), length_(length) {}
+    IndexOutOfRange();
+    IndexOutOfRange(unsigned int index, unsigned int length);
 
     // "T Array::operator[](unsigned int) const - Index greater than Array length."
     const String toString() const;

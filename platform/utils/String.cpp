@@ -146,6 +146,28 @@ String String::fromUCS2ByteArray(const ByteArray& bytes) {
     return String(std::move(text));
 }
 
+const ByteArray String::toUCS4ByteArray() const {
+    ByteArray bytes;
+    unsigned char* out = bytes.prepareAppend(4 * text_.size());
+    for (char32_t c : text_) {
+        *out++ = static_cast<unsigned char>(c >> 24);
+        *out++ = static_cast<unsigned char>((c >> 16) & 0xFF);
+        *out++ = static_cast<unsigned char>((c >> 8) & 0xFF);
+        *out++ = static_cast<unsigned char>(c & 0xFF);
+    }
+    bytes.setLength(4 * text_.size());
+    return bytes;
+}
+
+String String::fromUCS4ByteArray(const ByteArray& bytes) {
+    const std::size_t count = bytes.size() / 4;
+    const unsigned char* in = bytes.data();
+    std::u32string text(count, U'\0');
+    for (std::size_t i = 0; i < count; ++i, in += 4)
+        text[i] = (char32_t{in[0]} << 24) | (char32_t{in[1]} << 16) | (char32_t{in[2]} << 8) | in[3];
+    return String(std::move(text));
+}
+
 std::string String::toUTF8() const {
     std::string utf8;
     UTF8String::encode(text_, utf8);

@@ -50,6 +50,10 @@ class ZENTRIK_API String {
     static String fromASCIIByteArray(const ByteArray& bytes);  // every octet 0x00..0xFF kept
     static String fromUCS2ByteArray(
         const ByteArray& bytes);  // big-endian UTF-16; an odd last octet is dropped
+    // Four octets per character, most significant first, each character the number it is.
+    const ByteArray toUCS4ByteArray() const;
+    // Four octets per character, big-endian, every value kept; a last partial character is dropped.
+    static String fromUCS4ByteArray(const ByteArray& bytes);
 
     std::string toUTF8() const;                     // always valid UTF-8
     static String fromUTF8(std::string_view utf8);  // invalid sequences become U+FFFD

@@ -176,12 +176,15 @@ TEST(ASN1StringContentOctets, BuildsTheTextInTheOctetFormOfTheType) {
         {std::make_unique<ASN1UTF8String>(), "4142", String("AB"), true, true},
         {std::make_unique<ASN1UTF8String>(), "C3A9", text(U"\u00E9"), true, true},
         {std::make_unique<ASN1UTF8String>(), "F09F9880", text(U"\U0001F600"), true, true},
-        {std::make_unique<ASN1UTF8String>(), "C328", String("?("), false, true},
-        {std::make_unique<ASN1UTF8String>(), "C0AF", String("??"), false, true},
+        {std::make_unique<ASN1UTF8String>(), "C328", text(U"\xDCC3("), true, true},  // not UTF-8: kept
+        {std::make_unique<ASN1UTF8String>(), "C0AF", text(U"\xDCC0\xDCAF"), true, true},
         {std::make_unique<ASN1BMPString>(), "00410042", String("AB"), true, true},
         {std::make_unique<ASN1BMPString>(), "D83DDE00", text(U"\U0001F600"), true, true},
         {std::make_unique<ASN1BMPString>(), "004100", String("A"), false, true},
-        {std::make_unique<ASN1UniversalString>(), "0043", String("C"), true, true},
+        {std::make_unique<ASN1UniversalString>(), "00000043", String("C"), true, true},
+        {std::make_unique<ASN1UniversalString>(), "00000041000000E9000065E5", text(U"A\u00E9\u65E5"), true,
+         true},
+        {std::make_unique<ASN1UniversalString>(), "0000004300", String("C"), false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("octets ") + c.octets + " for kind " +
@@ -215,6 +218,61 @@ TEST(ASN1StringContentOctets, TextGivenDropsTheOctetsAndEncodedOctetsKeepTheText
     EXPECT_EQ(value.getValue(), String("xyz"));
     EXPECT_EQ(value, ASN1UTF8String("xyz"));
     EXPECT_NE(value, ASN1UTF8String("xy"));
+}
+
+TEST(ASN1StringContentOctets, TextGivenBackWritesTheSameOctets) {
+    // getValue() handed to setValue() drops the octets; the text must still write them all.
+    const struct {
+        std::unique_ptr<ASN1String> value;
+        const char* octets;
+    } cases[] = {
+        {std::make_unique<ASN1UTF8String>(), "FF"},
+        {std::make_unique<ASN1UTF8String>(), "41C328EDB280F4908080E282AC"},
+        {std::make_unique<ASN1UniversalString>(), "00000041000000E9000065E5"},
+        {std::make_unique<ASN1UniversalString>(), "0000DC80FFFFFFFF0001F600"},
+        {std::make_unique<ASN1BMPString>(), "D83DDE00DC800041"},
+        {std::make_unique<ASN1IA5String>(), "00FF41"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("octets ") + c.octets + " for kind " +
+                     std::to_string(c.value->getTagValue()));
+        ASN1String& value = *c.value;
+        value.setContentOctets(hex(c.octets));
+        value.setValue(Velmora::String(value.getValue()));
+        EXPECT_FALSE(value.hasContentOctets());
+        EXPECT_EQ(value.textContentOctets(), hex(c.octets));
+    }
+    EXPECT_EQ(ASN1UniversalString("A\xC3\xA9\xE6\x97\xA5").textContentOctets(),
+              hex("00000041000000E9000065E5"));
+    EXPECT_EQ(ASN1BMPString("A\xC3\xA9").textContentOctets(), hex("004100E9"));
+}
+
+TEST(ASN1StringContentOctets, FaultNamesOctetsThatCannotBeKeptWhole) {
+    const struct {
+        ASNTag::ASN1_TAG tag;
+        std::size_t count;
+        const char* fault;  // a part of the message, or nullptr when the octets are acceptable
+    } cases[] = {
+        {ASNTag::BMP_STRING, 4, nullptr},
+        {ASNTag::BMP_STRING, 3, "a BMPString has two octets per character"},
+        {ASNTag::UNIVERSAL_STRING, 8, nullptr},
+        {ASNTag::UNIVERSAL_STRING, 5, "four octets per character: its last character has only 1 octet"},
+        {ASNTag::UNIVERSAL_STRING, 6, "only 2 octets"},
+        {ASNTag::UNIVERSAL_STRING, 11, "only 3 octets"},
+        {ASNTag::UTF8_STRING, 3, nullptr},
+        {ASNTag::IA5_STRING, 1, nullptr},
+    };
+    const ByteArray octets = hex("FFFFFFFFFFFFFFFFFFFFFFFF");  // no value is refused: all 32 bits are held
+    for (const auto& c : cases) {
+        SCOPED_TRACE("tag " + std::to_string(c.tag) + ", " + std::to_string(c.count) + " octets");
+        const char* fault = ASN1String::contentOctetsFault(c.tag, octets.data(), c.count);
+        if (c.fault == nullptr) {
+            EXPECT_EQ(fault, nullptr) << fault;
+        } else {
+            ASSERT_NE(fault, nullptr);
+            EXPECT_NE(std::string(fault).find(c.fault), std::string::npos) << fault;
+        }
+    }
 }
 
 TEST(ASN1TimeContentOctets, KeepsTheOctetsAndReadsTheTextFromThem) {

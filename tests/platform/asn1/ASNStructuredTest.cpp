@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <typeinfo>
 
 #include "zentrik/platform/asn1/ASN1.h"
@@ -60,6 +61,7 @@ TEST(ASNStructured, ComponentsKeepTheirOrder) {
     const ASN1Sequence& constant = sequence;
     EXPECT_EQ(constant.getComponent(0), sequence.getComponent(0));
     EXPECT_THROW(constant.getComponent(3), Velmora::IndexOutOfRange);
+    EXPECT_THROW(constant.getComponent(5), std::out_of_range) << "standard handlers catch it too";
     EXPECT_EQ(sequence.toString(), Velmora::String("SEQUENCE { 1, TRUE, NULL }"));
 }
 

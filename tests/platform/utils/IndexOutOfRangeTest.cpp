@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <type_traits>
 
 #include "zentrik/platform/utils/ByteArray.h"
@@ -19,6 +20,7 @@ const char kText[] = "T Array::operator[](unsigned int) const - Index greater th
 }
 
 static_assert(!std::is_base_of_v<Velmora::Exception, IndexOutOfRange>, "handlers for Exception& let it pass");
+static_assert(std::is_base_of_v<std::out_of_range, IndexOutOfRange>, "handlers for std::exception& catch it");
 
 TEST(IndexOutOfRange, TextIsFixed) {
     EXPECT_STREQ(IndexOutOfRange::text(), kText);
@@ -39,4 +41,15 @@ TEST(IndexOutOfRange, ThrownByTheCheckingIndexes) {
     const IntArray ints{4, 5};
     EXPECT_THROW((void)ints[2], IndexOutOfRange);
     EXPECT_EQ(ints[1], 5);
+}
+
+TEST(IndexOutOfRange, StandardHandlersCatchItWithTheText) {
+    const IntArray ints{4, 5};
+    try {
+        (void)ints[7];
+        ADD_FAILURE() << "no exception";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), kText);
+        EXPECT_EQ(dynamic_cast<const IndexOutOfRange&>(e).index(), 7u);
+    }
 }

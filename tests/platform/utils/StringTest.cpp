@@ -163,6 +163,25 @@ TEST(StringUCS2, EveryScalarValueSurvivesARoundTrip) {
     EXPECT_EQ(String::fromUCS2ByteArray(ucs2).codePoints(), all);
 }
 
+TEST(StringUCS4, CharactersBecomeFourBigEndianOctets) {
+    struct Case {
+        std::u32string text;
+        ByteArray octets;
+    };
+    const Case cases[] = {
+        {U"", ByteArray()},
+        {U"A\u00E9\u65E5", ByteArray::fromHex("00000041000000E9000065E5")},
+        {U"\U0001F600", ByteArray::fromHex("0001F600")},
+        {std::u32string{0xDC80, 0x110000, 0xFFFFFFFF}, ByteArray::fromHex("0000DC8000110000FFFFFFFF")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.octets.toHex());
+        EXPECT_EQ(String(c.text).toUCS4ByteArray(), c.octets);
+        EXPECT_EQ(String::fromUCS4ByteArray(c.octets).codePoints(), c.text);
+    }
+    EXPECT_EQ(String::fromUCS4ByteArray(ByteArray::fromHex("00000041000000")).codePoints(), U"A");
+}
+
 TEST(StringOperations, ToLowerCoversASCIIAndLatin1Letters) {
     const String text{std::u32string{U'A', U'Z', U'a', U'@', U'[', 0xC0, 0xC9, 0xD7, 0xDE, 0xDF, 0x100}};
     const std::u32string expected{U'a', U'z', U'a', U'@', U'[', 0xE0, 0xE9, 0xD7, 0xFE, 0xDF, 0x100};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "zentrik/platform/utils/ByteArray.h"
@@ -81,6 +82,7 @@ TEST(UTF8String, BoundaryCharactersDecodeExactly) {
         const String text = UTF8String(octets(c.utf8)).toString(0x3F);
         ASSERT_EQ(text.length(), 1u);
         EXPECT_EQ(text[0], c.character);
+        EXPECT_EQ(UTF8String(octets(c.utf8)).toEscapedString(), text);
     }
 }
 
@@ -93,4 +95,51 @@ TEST(UTF8String, StaticCodecAppendsAndDecodes) {
     UTF8String::encode(U"\u00E9\U0001F600", out);
     EXPECT_EQ(out, "pre:\xC3\xA9\xF0\x9F\x98\x80");
     EXPECT_EQ(UTF8String::decode("\xC3\xA9\xC3", U'#'), U"\u00E9#");
+}
+
+TEST(UTF8String, EscapedDecodingKeepsEachInvalidOctet) {
+    struct Case {
+        std::string utf8;
+        std::u32string text;
+    };
+    const Case cases[] = {
+        {"\x80", {0xDC80}},
+        {"a\x80\xBF"
+         "b",
+         {U'a', 0xDC80, 0xDCBF, U'b'}},
+        {"\xC0\xAF", {0xDCC0, 0xDCAF}},                          // overlong form
+        {"\xED\xB2\x80", {0xDCED, 0xDCB2, 0xDC80}},              // U+DC80 itself is no UTF-8
+        {"\xF4\x90\x80\x80", {0xDCF4, 0xDC90, 0xDC80, 0xDC80}},  // U+110000
+        {"\xF0\x9F\x98"
+         "A",
+         {0xDCF0, 0xDC9F, 0xDC98, U'A'}},  // cut short before a new character
+        {"\xC3\xC3\xA9", {0xDCC3, 0xE9}},  // a lead cut short by another lead
+        {"\xE2\x82\xAC\xFF", {0x20AC, 0xDCFF}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(octets(c.utf8).toHex());
+        EXPECT_EQ(UTF8String(octets(c.utf8)).toEscapedString().codePoints(), c.text);
+        EXPECT_EQ(UTF8String::decodeEscaped(c.utf8), c.text);
+        EXPECT_EQ(UTF8String(String(c.text)).getBytes(), octets(c.utf8));
+    }
+    // The plain encoder still writes only valid UTF-8.
+    std::string plain;
+    UTF8String::encode(std::u32string{0xDC80, 0xDCFF}, plain);
+    EXPECT_EQ(plain, "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(UTF8String, AnyOctetsSurviveTheEscapedRoundTrip) {
+    // Random octets mixed with UTF-8 of random characters, so that valid and invalid runs meet.
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<unsigned int> pick(0, 0x10FFFF);
+    std::string input;
+    while (input.size() < 1 << 16) {
+        const unsigned int n = pick(random);
+        if (n % 3 == 0)
+            input.push_back(static_cast<char>(n >> 8));
+        else
+            UTF8String::encode(std::u32string(1, static_cast<char32_t>(n)), input);
+    }
+    const String text = UTF8String(octets(input)).toEscapedString();
+    EXPECT_EQ(UTF8String(text).getBytes(), octets(input));
 }
