@@ -32,13 +32,6 @@ Owned<T> made(unsigned char octet) {
     return Owned<T>(static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
 }
 
-// TEMPORARY until the string class says it
-const char* stringFault(int tag, std::size_t count) {
-    if (tag == ASNTag::BMP_STRING && count % 2) return "odd BMPString";
-    if (tag == ASNTag::UNIVERSAL_STRING && count % 4) return "UniversalString not multiple of 4";
-    return nullptr;
-}
-
 // How a decoded element is named in messages.
 std::string nameOf(const ASN1Object& value) {
     octets::Identifier identifier;
@@ -250,8 +243,8 @@ ASN1String* DERCoder::decodeString(ASN1String* value, InputStream& in) const {
     ByteArray contents = readContents(in, length, failures::kDecodeString);
     // Kept as octets; the text is built when it is asked for. Octets that are no whole number of
     // characters of the string's kind are refused rather than shortened.
-    if (const char* fault = stringFault(value->getTagValue(), contents.size()))
-        malformed(failures::kDecodeString, fault);
+    if (const char* fault = ASN1String::contentOctetsFault(value->getTagValue(), contents.data(), contents.size()))
+        malformed(failures::kDecodeString, std::string(fault) + " (" + std::to_string(length) + " octets)");
     value->setContentOctets(std::move(contents));
     return value;
 }

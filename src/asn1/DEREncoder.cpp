@@ -9,7 +9,6 @@
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
-#include "zentrik/platform/utils/UTF8String.h"
 
 namespace Ostrel {
 
@@ -20,7 +19,6 @@ using Velmora::Exception;
 using Velmora::IndexOutOfRange;
 using Velmora::IntArray;
 using Velmora::String;
-using Velmora::UTF8String;
 namespace failures = Velmora::failures;
 
 namespace {
@@ -321,16 +319,7 @@ void DERCoder::encodeString(const ASN1String* value, OutputStream& out) const {
         writeElement(out, value, value->getContentOctets());
         return;
     }
-    const String& text = value->getValue();
-    const int kind = value->getStringType();
-    ByteArray contents;
-    if (kind == 4 || kind == 7)
-        contents = text.toUCS2ByteArray();
-    else if (kind == 6)
-        contents = UTF8String(text).getBytes();
-    else
-        contents = text.toASCIIByteArray();
-    writeElement(out, value, contents);
+    writeElement(out, value, value->textContentOctets());  // the text in the octet form of its type
 }
 
 }  // namespace Ostrel

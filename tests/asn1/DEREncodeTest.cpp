@@ -54,7 +54,7 @@ TEST(DEREncode, WritesEachValueFamily) {
         {[] { return enumerated(INT_MIN); }, "0A 04 80 00 00 00"},
         {[] { return make<ASN1UTF8String>("\xC3\xA9\xE2\x82\xAC"); }, "0C 05 C3 A9 E2 82 AC"},
         {[] { return make<ASN1BMPString>("A\xE2\x82\xAC"); }, "1E 04 00 41 20 AC"},
-        {[] { return make<ASN1UniversalString>("A"); }, "1C 02 00 41"},
+        {[] { return make<ASN1UniversalString>("A"); }, "1C 04 00 00 00 41"},
         {[] { return make<ASN1TeletexString>("\xC3\xA9"); }, "14 01 E9"},
         {[] { return make<ASN1UTCTime>("991231235959Z"); }, "17 0D 39 39 31 32 33 31 32 33 35 39 35 39 5A"},
         {[] { return structure(integer(1), make<ASN1Boolean>(true)); }, "30 06 02 01 01 01 01 FF"},
