@@ -84,57 +84,81 @@ std::size_t encodeScalar(const unsigned char* in, std::size_t n, unsigned char* 
 
 namespace {
 
+// Where decoding stands: the next character to read and the next octet to write.
+struct Cursor {
+    std::size_t i = 0, o = 0;
+};
+
+// Whole groups of four digits by table, up to the first group that holds anything else.
+inline void decodeGroups(const unsigned char* text, std::size_t len, unsigned char* out, Cursor& at) {
+    while (at.i + 4 <= len) {
+        const unsigned char* g = text + at.i;
+        const std::uint32_t x = kDecode.d0[g[0]] | kDecode.d1[g[1]] | kDecode.d2[g[2]] | kDecode.d3[g[3]];
+        if (x & kNotDigit) break;
+        storeGroup(x, out + at.o);
+        at.o += 3;
+        at.i += 4;
+    }
+}
+
+// A line end between whole groups, as in broken lines of 76 characters: steps over it.
+inline bool skipLineEnd(const unsigned char* text, std::size_t len, Cursor& at) {
+    if (at.i + 2 < len && text[at.i] == '\r' && text[at.i + 1] == '\n') {
+        at.i += 2;
+        return true;
+    }
+    return false;
+}
+
+// The octets of a final group of `digits` digits gathered in `acc`: 2 give 1 octet, 3 give 2.
+inline std::size_t storePartialGroup(std::uint32_t acc, unsigned digits, unsigned char* out) {
+    if (digits == 2) {
+        out[0] = static_cast<unsigned char>(acc >> 4);
+        return 1;
+    }
+    if (digits == 3) {
+        out[0] = static_cast<unsigned char>(acc >> 10);
+        out[1] = static_cast<unsigned char>(acc >> 2);
+        return 2;
+    }
+    return 0;
+}
+
+// One group digit by digit, across line breaks and other non-digits. True when four digits made a
+// whole group; false when a '=' or the end of the text came first, the digits before it decoded.
+inline bool decodeGroupSlowly(const unsigned char* text, std::size_t len, unsigned char* out, Cursor& at) {
+    std::uint32_t acc = 0;
+    unsigned digits = 0;
+    while (at.i < len) {
+        const unsigned char c = text[at.i++];
+        if (c == '=') break;
+        const int v = kReverse.value[c];
+        if (v < 0) continue;
+        acc = (acc << 6) | static_cast<std::uint32_t>(v);
+        if (++digits == 4) {
+            storeGroup(acc, out + at.o);
+            at.o += 3;
+            return true;
+        }
+    }
+    at.o += storePartialGroup(acc, digits, out + at.o);
+    return false;
+}
+
 // One pass over the text: whole blocks of digits by the vector loop (when asked), whole groups of
 // four digits by table, and digit by digit across anything else.
 template <bool kVector>
 std::size_t decodeText(const unsigned char* text, std::size_t len, unsigned char* out) {
-    std::size_t i = 0, o = 0;
-    for (;;) {
+    Cursor at;
+    do {
         if constexpr (kVector) {
             std::size_t written = 0;
-            i += decodeBlocksAVX2(text + i, len - i, out + o, written);
-            o += written;
+            at.i += decodeBlocksAVX2(text + at.i, len - at.i, out + at.o, written);
+            at.o += written;
         }
-        while (i + 4 <= len) {
-            const std::uint32_t x = kDecode.d0[text[i]] | kDecode.d1[text[i + 1]] | kDecode.d2[text[i + 2]] |
-                                    kDecode.d3[text[i + 3]];
-            if (x & kNotDigit) break;
-            storeGroup(x, out + o);
-            o += 3;
-            i += 4;
-        }
-        // A line end between whole groups, as in broken lines of 76 characters: step over it.
-        if (i + 2 < len && text[i] == '\r' && text[i + 1] == '\n') {
-            i += 2;
-            continue;
-        }
-        // One group digit by digit, across line breaks and other non-digits.
-        std::uint32_t acc = 0;
-        unsigned digits = 0;
-        bool stop = true;
-        while (i < len) {
-            const unsigned char c = text[i++];
-            if (c == '=') break;
-            const int v = kReverse.value[c];
-            if (v < 0) continue;
-            acc = (acc << 6) | static_cast<std::uint32_t>(v);
-            if (++digits == 4) {
-                storeGroup(acc, out + o);
-                o += 3;
-                digits = 0;
-                stop = false;
-                break;
-            }
-        }
-        if (!stop) continue;
-        if (digits == 2) {
-            out[o++] = static_cast<unsigned char>(acc >> 4);
-        } else if (digits == 3) {
-            out[o++] = static_cast<unsigned char>(acc >> 10);
-            out[o++] = static_cast<unsigned char>(acc >> 2);
-        }
-        return o;
-    }
+        decodeGroups(text, len, out, at);
+    } while (skipLineEnd(text, len, at) || decodeGroupSlowly(text, len, out, at));
+    return at.o;
 }
 
 // Complete groups, `n` a multiple of 3: 24-octet blocks by the vector loop while 4 more octets

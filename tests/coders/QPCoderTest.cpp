@@ -247,6 +247,31 @@ TEST(QPCoderTest, RoundTripsInEveryWay) {
     }
 }
 
+// Mail-like data: long runs that stand for themselves (soft breaks fall inside them), blanks, line ends
+// and escapes here and there; and text with sparse '=' in every role, at every offset of a long input.
+TEST(QPCoderTest, MostlyPlainDataAndSparseEscapesFollowTheRules) {
+    std::mt19937 rng(35);
+    const std::string plain = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.,;:!?-";
+    const std::string mostlyPlain = plain + plain + plain + "   \t\r\n=\xE9";
+    const std::string sparseEscapes = plain + "=  \r\n";
+    for (std::size_t n = 0; n <= 700; n += 7) {
+        const ByteArray data = randomFrom(rng, n, mostlyPlain);
+        for (bool crlfBreaks : {true, false}) {
+            QPCoder coder(crlfBreaks);
+            const std::string expected = referenceEncode(data, crlfBreaks);
+            ASSERT_EQ(stringOf(coder.encode(data)), expected) << n;
+            ASSERT_EQ(stringOf(encodeChunked(coder, data, static_cast<std::uint32_t>(n), 200)), expected)
+                << n;
+        }
+        QPCoder coder;
+        const ByteArray text = randomFrom(rng, n, sparseEscapes);
+        const std::string expected = referenceDecode(stringOf(text));
+        ASSERT_EQ(stringOf(coder.decode(text)), expected) << stringOf(text);
+        ASSERT_EQ(stringOf(decodeChunked(coder, text, static_cast<std::uint32_t>(n), 200)), expected)
+            << stringOf(text);
+    }
+}
+
 TEST(QPCoderTest, CopiesKeepTheSetting) {
     QPCoder lf(false);
     QPCoder copy(lf);
