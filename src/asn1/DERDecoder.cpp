@@ -11,7 +11,6 @@ namespace Ostrel {
 
 using Velmora::CoderException;
 using Velmora::Exception;
-using Velmora::IntArray;
 using Velmora::String;
 namespace failures = Velmora::failures;
 

@@ -202,11 +202,9 @@ SmartPointer<ASN1IOUObject> ASN1IOUObject::nextComponent(Arguments... arguments)
     if (length >= 0 && !componentsRemain()) return {};
     contentsTouched = true;
     const std::uint64_t offset = inputStream->getCount();
-    auto component = std::make_unique<Component>(*inputStream, arguments...);
+    SmartPointer<ASN1IOUObject> component = open<Component>(*inputStream, arguments...);
     if (length >= 0) checkInside(component.get(), offset);
-    SmartPointer<ASN1IOUObject> handle(component.get());
-    component.release();
-    return handle;
+    return component;
 }
 
 SmartPointer<ASN1IOUObject> ASN1IOUObject::getNextComponent() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "zentrik/platform/asn1/ASN1.h"
@@ -146,7 +147,18 @@ class ZENTRIK_API ASN1IOUObject {
     // Some of the contents (a component, a piece, end-of-contents octets) has been consumed.
     mutable bool contentsTouched = false;
 
+    // A new reader of class `Reader` made on `in`, handed out in a handle that deletes it through its
+    // virtual destructor; nothing is left behind when the constructor throws.
+    template <typename Reader, typename... Arguments>
+    static SmartPointer<ASN1IOUObject> open(InputStream& in, Arguments... arguments) {
+        auto reader = std::make_unique<Reader>(in, arguments...);
+        SmartPointer<ASN1IOUObject> handle(reader.get());
+        reader.release();
+        return handle;
+    }
+
   private:
+    friend class BERCoder;  // its factories open readers
     // How the element is named in messages: its type or its tag.
     std::string elementName() const;
     // Failure 28 when a component that starts at `offset` (or, with none, the last one read) runs
