@@ -66,6 +66,17 @@ class ZENTRIK_API InputStream {
         return (pushedBack_.size() - pushedFront_) + static_cast<std::size_t>(windowEnd_ - window_);
     }
 
+    // For a stream that reads on this one's behalf: the rest of the memory window when nothing is
+    // pushed back (else an empty range), to be read in place; consumeInPlace(n) then takes n of them.
+    const unsigned char* windowAhead(const unsigned char*& end) const {
+        end = hasBuffer() ? window_ : windowEnd_;
+        return window_;
+    }
+    void consumeInPlace(std::size_t count) {
+        window_ += count;
+        count_ += count;
+    }
+
     // The push-back buffer, for filters that hand pushed-back octets out as they are.
     bool hasBuffer() const { return pushedBack_.size() > pushedFront_; }
     const unsigned char* bufferBytes() const { return pushedBack_.data() + pushedFront_; }

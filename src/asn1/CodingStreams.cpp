@@ -2,31 +2,51 @@
 
 namespace Ostrel {
 
-DecodingStream::DecodingStream(const unsigned char* octets, std::size_t count) : end_(octets + count) {
-    setWindow(octets, end_);
+DecodingStream::DecodingStream(const unsigned char* octets, std::size_t count) {
+    setWindow(octets, octets + count);
 }
 
 DecodingStream::DecodingStream(Velmora::InputStream& source) : source_(&source) {
     adjustCount(static_cast<std::int64_t>(source.getCount()));
+    borrowWindow();
 }
 
 DecodingStream::~DecodingStream() {
-    if (source_ && hasBuffer()) {
-        source_->pushBack(Velmora::ByteArray(bufferBytes(), bufferLength()));
-    }
+    if (!source_) return;
+    returnWindow();
+    // Octets pushed back here were read from the source: they go back in front of it.
+    if (hasBuffer()) source_->pushBack(Velmora::ByteArray(bufferBytes(), bufferLength()));
+}
+
+void DecodingStream::borrowWindow() {
+    const unsigned char* end = nullptr;
+    borrowed_ = source_->windowAhead(end);
+    setWindow(borrowed_, end);
+}
+
+void DecodingStream::returnWindow() {
+    source_->consumeInPlace(static_cast<std::size_t>(windowPosition() - borrowed_));
+    borrowWindow();  // the rest, from here on, so that stepping back never reaches what was returned
 }
 
 bool DecodingStream::hasData() {
-    if (hasBuffer()) return true;
-    return source_ ? source_->hasData() : windowPosition() != end_;
+    return inMemory() > 0 || sourceHasData();
 }
 
 std::size_t DecodingStream::readFromSource(unsigned char* destination, std::size_t count) {
-    return source_ ? source_->read(destination, count) : 0;
+    if (!source_) return 0;
+    returnWindow();  // the window is used up: what was read of it is the source's no more
+    const std::size_t got = source_->read(destination, count);
+    borrowWindow();
+    return got;
 }
 
 bool DecodingStream::sourceHasData() {
-    return source_ && source_->hasData();
+    if (!source_) return false;
+    returnWindow();
+    const bool more = source_->hasData();
+    borrowWindow();  // the source may have brought more into memory
+    return more;
 }
 
 EncodingStream::EncodingStream(Velmora::OutputStream& target)

@@ -39,8 +39,13 @@ class DecodingStream final : public Velmora::InputStream {
     bool sourceHasData() override;
 
   private:
+    // Reads the caller's octets that sit in memory in place, through this stream's window.
+    void borrowWindow();
+    // Tells the caller's stream how much of its window was read here.
+    void returnWindow();
+
     Velmora::InputStream* source_ = nullptr;
-    const unsigned char* end_ = nullptr;
+    const unsigned char* borrowed_ = nullptr;  // where the window borrowed from the source starts
 };
 
 // What an encoding call writes to: either a buffer of contents (collecting) or the caller's stream
