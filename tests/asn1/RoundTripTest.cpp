@@ -1,6 +1,7 @@
 // Random value trees: encoded, decoded by both decoders, encoded again; truncated and damaged
 // encodings fail cleanly and leave nothing behind.
 #include "RandomTrees.h"
+#include "support/ChunkedInputStream.h"
 
 namespace codec_test {
 namespace {
@@ -22,6 +23,32 @@ TEST(ASN1RoundTrip, RandomTreesSurviveBothDecodersAndEncodeToTheSameOctets) {
             EXPECT_EQ(DERCoder::encode(*decoded), der);
             EXPECT_EQ(BERCoder::encode(*decoded), der);
         }
+    }
+}
+
+// Elements decoded one after another from a caller's stream, which the decoders read in place when it
+// holds its octets in memory and piece by piece when not; octets pushed back in front are read first.
+TEST(ASN1RoundTrip, ElementsDecodeOneAfterAnotherFromOneStream) {
+    TreeMaker maker(99);
+    ByteArray all;
+    std::vector<std::size_t> ends;
+    for (int i = 0; i < 40; ++i) {
+        all += DERCoder::encode(*maker.tree(3));
+        ends.push_back(all.size());
+    }
+    ByteArrayInputStream inMemory(all);
+    zentrik_test::ChunkedInputStream inChunks(all, zentrik_test::fixedChunks(3));
+    for (InputStream* in : {static_cast<InputStream*>(&inMemory), static_cast<InputStream*>(&inChunks)}) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < ends.size(); ++i) {
+            if (i % 2) in->pushBack(in->readBlob(2));  // a caller that looked ahead
+            const Coder coder = i % 3 ? Coder::DER : Coder::BER;
+            const SmartPointer<ASN1Object> value = coder == Coder::DER ? DERCoder::decode(*in) : BERCoder::decode(*in);
+            EXPECT_EQ(in->getCount(), ends[i]);
+            EXPECT_EQ(DERCoder::encode(*value), all.subBytes(start, ends[i] - start));
+            start = ends[i];
+        }
+        EXPECT_FALSE(in->hasData());
     }
 }
 
