@@ -80,13 +80,21 @@ unsigned int ASN1ObjectIdentifier::getLength() const noexcept {
 
 octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octets, std::size_t count) noexcept {
     if (count == 0) return octets::Fault::missing;
-    octets::MemorySource source(octets, octets + count);
-    for (bool first = true; source.position() != octets + count; first = false) {
-        std::uint64_t subidentifier = 0;
-        const octets::Fault fault = octets::readBase128(source, 0xFFFFFFFFu, subidentifier);
-        if (fault != octets::Fault::none) return fault;
-        // The first one holds 40 x first + second; a second arc must fit 31 bits.
-        if (first && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu) return octets::Fault::tooLarge;
+    if (octets[count - 1] & 0x80) return octets::Fault::ended;
+    std::size_t start = 0;  // where the current subidentifier began
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i == start && octets[i] == 0x80) return octets::Fault::padded;
+        if (octets[i] & 0x80) continue;
+        // Up to four octets hold 28 bits and always fit; longer subidentifiers are read in full.
+        if (i - start >= 4) {
+            octets::MemorySource source(octets + start, octets + i + 1);
+            std::uint64_t subidentifier = 0;
+            if (octets::readBase128(source, 0xFFFFFFFFu, subidentifier) != octets::Fault::none)
+                return octets::Fault::tooLarge;
+            // The first one holds 40 x first + second; a second arc must fit 31 bits.
+            if (start == 0 && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu) return octets::Fault::tooLarge;
+        }
+        start = i + 1;
     }
     return octets::Fault::none;
 }

@@ -91,32 +91,14 @@ Velmora::ByteArray EncodingStream::takeByteArray() {
     return taken;
 }
 
-EncodingStream& EncodingStream::State::takeBuffer() {
-    if (inUse == buffers.size()) {
-        if (buffers.empty()) buffers.reserve(16);
-        buffers.push_back(std::unique_ptr<EncodingStream>(new EncodingStream(*this)));
-    }
-    EncodingStream& buffer = *buffers[inUse++];
-    buffer.bytes_.clear();
-    return buffer;
+void EncodingStream::State::addBuffer() {
+    if (buffers.empty()) buffers.reserve(16);
+    buffers.push_back(std::unique_ptr<EncodingStream>(new EncodingStream(*this)));
 }
 
-}  // namespace Ostrel
-
-namespace Ostrel {
-
-ContentsBuffer::ContentsBuffer(Velmora::OutputStream& out) {
-    if (EncodingStream* call = EncodingStream::of(out)) {
-        state_ = &call->state();
-        stream_ = &state_->takeBuffer();
-    } else {
-        own_ = std::make_unique<EncodingStream>();
-        stream_ = own_.get();
-    }
-}
-
-ContentsBuffer::~ContentsBuffer() {
-    if (state_) state_->giveBack();
+void ContentsBuffer::ownBuffer() {
+    own_ = std::make_unique<EncodingStream>();
+    stream_ = own_.get();
 }
 
 }  // namespace Ostrel

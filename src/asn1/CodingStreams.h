@@ -96,8 +96,14 @@ struct EncodingStream::State {
     // Contents buffers, one per level of nesting in use; the first `inUse` are taken.
     std::vector<std::unique_ptr<EncodingStream>> buffers;
     unsigned int inUse = 0;
-    EncodingStream& takeBuffer();
+    EncodingStream& takeBuffer() {
+        if (inUse == buffers.size()) addBuffer();
+        EncodingStream& buffer = *buffers[inUse++];
+        buffer.bytes_.clear();
+        return buffer;
+    }
     void giveBack() { --inUse; }
+    void addBuffer();
 };
 
 }  // namespace Ostrel
@@ -109,16 +115,27 @@ namespace Ostrel {
 // not one per element. Outside an encoding call it is a buffer of its own.
 class ContentsBuffer {
   public:
-    explicit ContentsBuffer(Velmora::OutputStream& out);
-    ~ContentsBuffer();
+    explicit ContentsBuffer(Velmora::OutputStream& out) {
+        if (EncodingStream* call = EncodingStream::of(out)) {
+            state_ = &call->state();
+            stream_ = &state_->takeBuffer();
+        } else {
+            ownBuffer();
+        }
+    }
+    ~ContentsBuffer() {
+        if (state_) state_->giveBack();
+    }
     ContentsBuffer(const ContentsBuffer&) = delete;
     ContentsBuffer& operator=(const ContentsBuffer&) = delete;
     EncodingStream& stream() const { return *stream_; }
 
   private:
+    void ownBuffer();
+
     std::unique_ptr<EncodingStream> own_;
     EncodingStream::State* state_ = nullptr;
-    EncodingStream* stream_;
+    EncodingStream* stream_ = nullptr;
 };
 
 }  // namespace Ostrel

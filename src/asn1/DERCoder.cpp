@@ -19,11 +19,6 @@ namespace failures = Velmora::failures;
 
 DERCoder::~DERCoder() = default;
 
-DERCoder::Nesting::Nesting(unsigned int& depth, const char* operation) : depth_(depth) {
-    if (depth_ >= kNestingLimit) tooDeep(operation);
-    ++depth_;
-}
-
 void DERCoder::tooDeep(const char* operation) {
     static_assert(kNestingLimit == failures::kMaxNesting, "one nesting limit for every coder");
     throw CoderException(Exception::LIB_CODERS, failures::kTooDeep, operation,

@@ -153,7 +153,10 @@ class ZENTRIK_API DERCoder {
     // Counts one more level of nesting while it lives; failure 25 past the limit.
     class Nesting {
       public:
-        Nesting(unsigned int& depth, const char* operation);
+        Nesting(unsigned int& depth, const char* operation) : depth_(depth) {
+            if (depth_ >= kNestingLimit) tooDeep(operation);
+            ++depth_;
+        }
         ~Nesting() { --depth_; }
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
@@ -171,10 +174,8 @@ class ZENTRIK_API DERCoder {
     // A context-specific or private element, its identifier still in the stream, kept as its encoding
     // in an ASN1TaggedValue.
     static Owned<> decodeTaggedEncoding(InputStream& in);
-    // The dispatch of decode, on a stream that carries the call's state.
-    void decodeElement(DecodingStream& in, ASN1Object*& out) const;
     // The dispatch of encode, on a stream that carries the call's state.
-    void encodeElement(EncodingStream& out, const ASN1Object* value) const;
+    [[gnu::always_inline]] inline void encodeElement(EncodingStream& out, const ASN1Object* value) const;
     void encodeChosen(EncodingStream& out, const ASN1Object* value) const;
 };
 

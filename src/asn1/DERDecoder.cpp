@@ -47,22 +47,18 @@ std::string nameOf(const ASN1Object& value) {
 
 void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
     DecodingStream* stream = DecodingStream::of(in);
-    if (!stream) {  // a call from outside the entry points: the call's state starts here
+    if (!stream) [[unlikely]] {  // a call from outside the entry points: the call's state starts here
         DecodingStream through(in);
         decode(through, out);
         return;
     }
-    decodeElement(*stream, out);
-}
-
-void DERCoder::decodeElement(DecodingStream& in, ASN1Object*& out) const {
     const int first = in.readOctet();
     if (first < 0)
         throw CoderException(Exception::LIB_CODERS, failures::kNoData, failures::kDERDecode,
                              failures::kNoDataMessage);
     const unsigned char octet = static_cast<unsigned char>(first);
     try {
-        Nesting nesting(in.depth, failures::kDERDecode);
+        Nesting nesting(stream->depth, failures::kDERDecode);
         Owned<> value = decodeUniversal(octet, in, failures::kDERDecodeIdentifier);
         if (!value) {
             in.pushBack(octet);
@@ -149,7 +145,7 @@ void DERCoder::decodeComponents(InputStream& in, Container* container, const Enc
         decode(in, decoded);
         Owned<> component(decoded);
         if (in.getCount() > enclosing.end) overrun(nameOf(*component), offset, in.getCount(), enclosing);
-        container->appendComponent(component.release(), 0);
+        container->appendComponent(std::unique_ptr<ASN1Object>(component.release()));
     }
 }
 

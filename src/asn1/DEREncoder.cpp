@@ -99,42 +99,7 @@ void DERCoder::writeConstructed(OutputStream& out, const ASN1Object* value, cons
     out << encodeTag(value, static_cast<unsigned int>(length.size() + segments.size())) << length << segments;
 }
 
-void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
-    EncodingStream* stream = EncodingStream::of(out);
-    if (!stream) {  // a call from outside the entry points: the call's state starts here
-        EncodingStream through(out);
-        encode(through, value);
-        return;
-    }
-    try {
-        Nesting nesting(stream->state().depth, failures::kDEREncodeStream);
-        if (!value)
-            throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
-        if (value->isNull() && !isValid(value)) return;  // a set value is always valid
-        encodeElement(*stream, value);
-    } catch (const IndexOutOfRange& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream,
-                             String(failures::kIndexOutOfRangeMessage) + e.toString());
-    } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e,
-                             "");
-    }
-}
-
-void DERCoder::encodeChosen(EncodingStream& out, const ASN1Object* value) const {
-    const ASN1Object* chosen = asn1_const_cast<ASN1Choice>(value)->getValue();
-    if (value->taggedContext() != ASNTag::EXPLICIT) {
-        encode(out, chosen);
-        return;
-    }
-    const ContentsBuffer inner(out);
-    encode(inner.stream(), chosen);
-    const ByteArray& contents = inner.stream().getByteArray();
-    out << encodeTagClassValue(0xA0, value->taggedValue()) << encodeLength(static_cast<unsigned int>(contents.size()))
-        << contents;
-}
-
-void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value) const {
+inline void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value) const {
     if (value->isAny()) return encode(out, asn1_const_cast<ASN1Any>(value)->getValue());
     if (value->isChoice()) return encodeChosen(out, value);
     const ByteArray& der = value->getDERBytes();
@@ -184,6 +149,42 @@ void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value) const
             throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream, "");
     }
 }
+
+void DERCoder::encode(OutputStream& out, const ASN1Object* value) const {
+    EncodingStream* stream = EncodingStream::of(out);
+    if (!stream) {  // a call from outside the entry points: the call's state starts here
+        EncodingStream through(out);
+        encode(through, value);
+        return;
+    }
+    try {
+        Nesting nesting(stream->state().depth, failures::kDEREncodeStream);
+        if (!value)
+            throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
+        if (value->isNull() && !isValid(value)) return;  // a set value is always valid
+        encodeElement(*stream, value);
+    } catch (const IndexOutOfRange& e) {
+        throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream,
+                             String(failures::kIndexOutOfRangeMessage) + e.toString());
+    } catch (const Exception& e) {
+        throw CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e,
+                             "");
+    }
+}
+
+void DERCoder::encodeChosen(EncodingStream& out, const ASN1Object* value) const {
+    const ASN1Object* chosen = asn1_const_cast<ASN1Choice>(value)->getValue();
+    if (value->taggedContext() != ASNTag::EXPLICIT) {
+        encode(out, chosen);
+        return;
+    }
+    const ContentsBuffer inner(out);
+    encode(inner.stream(), chosen);
+    const ByteArray& contents = inner.stream().getByteArray();
+    out << encodeTagClassValue(0xA0, value->taggedValue()) << encodeLength(static_cast<unsigned int>(contents.size()))
+        << contents;
+}
+
 
 void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) const {
     const unsigned int count = value->getNumberOfComponents();
