@@ -96,23 +96,13 @@ Owned<> DERCoder::decodeUniversal(unsigned char octet, InputStream& in, const ch
             return run(fresh<ASN1ObjectIdentifier>(), &DERCoder::decodeObjectIdentifier);
         case ASNTag::ENUMERATED:
             return run(fresh<ASN1Enumerated>(), &DERCoder::decodeEnumerated);
-        case ASNTag::UTF8_STRING:
-        case ASNTag::NUMERIC_STRING:
-        case ASNTag::PRINTABLE_STRING:
-        case ASNTag::TELETEX_STRING:
-        case ASNTag::IA5_STRING:
-        case ASNTag::VISIBLE_STRING:
-        case ASNTag::UNIVERSAL_STRING:
-        case ASNTag::BMP_STRING:
-            return run(made<ASN1String>(octet), &DERCoder::decodeString);
-        case ASNTag::UTC_TIME:
-        case ASNTag::GENERALIZED_TIME:
-            return run(made<ASN1Time>(octet), &DERCoder::decodeTime);
         case ASNTag::SEQUENCE:
         case ASNTag::SET:
             in.pushBack(octet);
             return Owned<>(decodeStructured(in));
         default:
+            if (ASN1String::acceptsTag(octet)) return run(made<ASN1String>(octet), &DERCoder::decodeString);
+            if (ASN1Time::acceptsTag(octet)) return run(made<ASN1Time>(octet), &DERCoder::decodeTime);
             if (octet & 0x80) return nullptr;
             throw CoderException(
                 Exception::LIB_CODERS, failures::kUnsupportedIdentifier,

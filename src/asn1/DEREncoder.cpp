@@ -130,22 +130,13 @@ inline void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value
             throw CoderException(Exception::LIB_CODERS, failures::kReal, failures::kDEREncodeStream, "");
         case ASNTag::ENUMERATED:
             return encodeEnumerated(asn1_const_cast<ASN1Enumerated>(value), out);
-        case ASNTag::UTF8_STRING:
-        case ASNTag::NUMERIC_STRING:
-        case ASNTag::PRINTABLE_STRING:
-        case ASNTag::TELETEX_STRING:
-        case ASNTag::IA5_STRING:
-        case ASNTag::VISIBLE_STRING:
-        case ASNTag::UNIVERSAL_STRING:
-        case ASNTag::BMP_STRING:
-            return encodeString(asn1_const_cast<ASN1String>(value), out);
-        case ASNTag::UTC_TIME:
-        case ASNTag::GENERALIZED_TIME:
-            return encodeTime(asn1_const_cast<ASN1Time>(value), out);
         case ASNTag::SEQUENCE:
         case ASNTag::SET:
             return encodeStructured(asn1_const_cast<ASNStructured>(value), out);
         default:
+            if (ASN1String::acceptsTag(value->getTagValue()))
+                return encodeString(asn1_const_cast<ASN1String>(value), out);
+            if (ASN1Time::acceptsTag(value->getTagValue())) return encodeTime(asn1_const_cast<ASN1Time>(value), out);
             throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream, "");
     }
 }
