@@ -15,6 +15,7 @@
 #include "zentrik/platform/asn1/ASN1Object.h"
 #include "zentrik/platform/asn1/ASN1ObjectIdentifier.h"
 #include "zentrik/platform/asn1/ASN1OctetString.h"
+#include "zentrik/platform/asn1/ASN1SegmentedString.h"
 #include "zentrik/platform/asn1/ASN1String.h"
 #include "zentrik/platform/asn1/ASN1TaggedValue.h"
 #include "zentrik/platform/asn1/ASN1Time.h"

@@ -1,8 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "zentrik/platform/asn1/ASN1ComponentList.h"
-#include "zentrik/platform/asn1/ASN1Object.h"
+#include "zentrik/platform/asn1/ASN1SegmentedString.h"
 #include "zentrik/platform/utils/InputStream.h"
 
 namespace Ostrel {
@@ -13,13 +12,13 @@ namespace Ostrel {
 // which make the string report isConstructed() while keeping the tag value 4, and whose octets
 // getValue() concatenates; or a stream that the string owns and that supplies the contents when the
 // string is encoded (isStreamable()), so that a large value need not be held in memory.
-class ZENTRIK_API ASN1OctetString : public ASN1Object {
+class ZENTRIK_API ASN1OctetString : public ASN1SegmentedString {
   public:
     static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::OCTET_STRING;
     std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::OCTET_STRING; }
 
-    ASN1OctetString() noexcept : ASN1Object(ASNTag::OCTET_STRING) {}  // unset
+    ASN1OctetString() noexcept : ASN1SegmentedString(ASNTag::OCTET_STRING) {}  // unset
     explicit ASN1OctetString(const Velmora::ByteArray& value);
     explicit ASN1OctetString(Velmora::ByteArray&& value) noexcept;
     // A streamable string reading its contents from `stream`, which it owns.
@@ -36,21 +35,9 @@ class ZENTRIK_API ASN1OctetString : public ASN1Object {
     // not an OCTET STRING throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT). A streamable
     // string gives its own octets (empty): its contents stay in the stream.
     const Velmora::ByteArray getValue() const;
-    // The string's own octets, those given with setValue, without its segments' (no copy).
-    const Velmora::ByteArray& getOwnValue() const noexcept { return value_; }
     // Replaces the contents (segments and stream included).
     void setValue(const Velmora::ByteArray& value);
     void setValue(Velmora::ByteArray&& value) noexcept;
-
-    // Appends a segment and takes ownership of it (also when this throws); `where` is reserved, pass 0.
-    // A null segment throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
-    virtual void appendComponent(ASN1Object* segment, int where = 0);
-    void appendComponent(std::unique_ptr<ASN1Object> segment);
-    unsigned int getNumberOfComponents() const noexcept { return segments_.size(); }
-    const ASN1Object* getComponent(unsigned int index) const { return segments_.at(index); }
-    ASN1Object* getComponent(unsigned int index) { return segments_.at(index); }
-    // Marks the string as constructed even without segments.
-    void setConstructed(bool constructed) noexcept;
 
     // Hands the string a stream to take its contents from (replacing other contents); null removes it.
     void setInputStream(std::unique_ptr<Velmora::InputStream> stream);
@@ -63,15 +50,10 @@ class ZENTRIK_API ASN1OctetString : public ASN1Object {
     Velmora::String toString() const override;            // hexadecimal
 
   private:
-    // Size and octets of the contents, walking nested segments without copying them on the way.
-    std::size_t contentSize() const;
-    void appendContent(Velmora::ByteArray& out) const;
-    void updateConstructed() noexcept { setConstructedFlag(markedConstructed_ || !segments_.empty()); }
+    // `other`, once it is known to hold no stream (Exception STREAM_NOT_COPYABLE otherwise).
+    static const ASN1OctetString& copyable(const ASN1OctetString& other);
 
-    Velmora::ByteArray value_;
-    ASN1ComponentList segments_;
     std::unique_ptr<Velmora::InputStream> stream_;
-    bool markedConstructed_ = false;
 };
 
 }  // namespace Ostrel
