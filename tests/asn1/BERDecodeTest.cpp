@@ -5,12 +5,9 @@ namespace codec_test {
 namespace {
 
 constexpr const char* kDecode = "BERCoder::decode(InputStream& in, ASN1Object *& asn)";
-constexpr const char* kBoolean = "DERCoder::decodeBoolean(ASN1Boolean, char*)";
 constexpr const char* kBitString = "BERCoder::decodeBitString(ASN1BitString *, InputStream&)";
 constexpr const char* kOctetString = "BERCoder::decodeOctetString(ASN1OctetString *, InputStream&)";
-constexpr const char* kStructured = "DERCoder::decodeStructured(const InputStream&)";
 constexpr const char* kTill = "BERCoder::readTillDoubleZero(InputStream&)";
-constexpr const char* kTagged = "DERCoder::getTaggedValue(InputStream&, ByteArray&)";
 
 TEST(BERDecode, ReadsIndefiniteLengthsSegmentsAndTaggedElements) {
     const Decoded cases[] = {

@@ -1,14 +1,14 @@
 #pragma once
-// Helpers of the DER and BER codec tests: value builders, and what a call threw compared with an
-// expected failure chain.
+// Helpers of the DER and BER codec tests: value builders and decoding cases; octets and failures come
+// from tests/support.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "support/Failures.h"
+#include "support/Octets.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/DERCoder.h"
 #include "zentrik/foundation/CoderException.h"
@@ -21,14 +21,9 @@ using Velmora::ByteArray, Velmora::ByteArrayInputStream, Velmora::ByteArrayOutpu
 using Velmora::CoderException, Velmora::Exception, Velmora::IndexOutOfRange, Velmora::String;
 using Value = std::unique_ptr<ASN1Object>;
 
-inline ByteArray hex(std::string_view text) {
-    return ByteArray::fromHex(text);
-}
-inline ByteArray repeated(const ByteArray& unit, std::size_t times) {
-    ByteArray all;
-    for (std::size_t i = 0; i < times; ++i) all += unit;
-    return all;
-}
+using zentrik_test::hex, zentrik_test::repeated;
+using zentrik_test::Link, zentrik_test::Outcome, zentrik_test::outcomeOf, zentrik_test::render,
+    zentrik_test::expectChain;
 
 template <typename T, typename... Args>
 Value make(Args&&... args) {
@@ -79,62 +74,15 @@ struct Holder : ASNInterface {
     void fromASN1Object(const ASN1Object* v) override { value.reset(v->clone()); }
 };
 
-// One link of a failure chain, outermost first; the message "*" stands for any non-empty one.
-struct Link {
-    unsigned int number;
-    const char* operation;
-    const char* message = "";
-    int library = Exception::LIB_CODERS;
-};
+// Operation texts of the DER decoder's failures that the BER decoder reports as well.
+inline constexpr const char* kBoolean = "DERCoder::decodeBoolean(ASN1Boolean, char*)";
+inline constexpr const char* kStructured = "DERCoder::decodeStructured(const InputStream&)";
+inline constexpr const char* kTagged = "DERCoder::getTaggedValue(InputStream&, ByteArray&)";
+
+// The message of the failure a coder makes of an IndexOutOfRange it caught.
 inline constexpr const char* kIndexMessage =
     "An IndexOutOfRange exception was caught: T Array::operator[](unsigned int) const - Index greater than "
     "Array length.";
-
-// What a call did: threw an Exception (kept), threw IndexOutOfRange, or returned.
-struct Outcome {
-    std::optional<Exception> error;
-    bool coderException = false;  // thrown as a CoderException, not as a plain copy
-    bool indexOutOfRange = false;
-    bool failed() const { return error.has_value() || indexOutOfRange; }
-};
-
-inline Outcome outcomeOf(const std::function<void()>& call) {
-    Outcome o;
-    try {
-        call();
-    } catch (const CoderException& e) {
-        o.error.emplace(e);
-        o.coderException = true;
-    } catch (const Exception& e) {
-        o.error.emplace(e);
-    } catch (const IndexOutOfRange&) {
-        o.indexOutOfRange = true;
-    }
-    return o;
-}
-
-// A chain as lines "number libN operation: message", so that a mismatch reads plainly.
-inline std::string render(const Exception* e, const std::vector<Link>& pattern) {
-    std::string out;
-    for (std::size_t i = 0; e != nullptr; e = e->getCause(), ++i) {
-        std::string message = e->getMessage().toUTF8();
-        if (i < pattern.size() && pattern[i].message == std::string("*") && !message.empty()) message = "*";
-        out += std::to_string(e->getNumber()) + " lib" + std::to_string(e->getLibrary()) + " " +
-               e->getOperation().toUTF8() + ": " + message + "\n";
-    }
-    return out;
-}
-inline std::string render(const std::vector<Link>& chain) {
-    std::string out;
-    for (const Link& l : chain)
-        out += std::to_string(l.number) + " lib" + std::to_string(l.library) + " " + l.operation + ": " +
-               l.message + "\n";
-    return out;
-}
-inline void expectChain(const Outcome& o, const std::vector<Link>& chain) {
-    ASSERT_TRUE(o.error.has_value()) << (o.indexOutOfRange ? "IndexOutOfRange instead" : "no failure");
-    EXPECT_EQ(render(&*o.error, chain), render(chain));
-}
 
 enum class Coder { DER, BER };
 

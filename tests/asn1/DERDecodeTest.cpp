@@ -48,14 +48,12 @@ TEST(DERDecode, ReadsEachValueFamily) {
     for (const Decoded& c : cases) expectDecoded(Coder::DER, c);
 }
 
-constexpr const char* kStructured = "DERCoder::decodeStructured(const InputStream&)";
 constexpr const char* kBitString = "DERCoder::decodeBitString(ASN1OctetString *asn, const InputStream&)";
 constexpr const char* kOID = "DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier *, const InputStream&)";
 constexpr const char* kEnumerated = "DERCoder::decodeEnumerated(ASN1Enumerated *, InputStream&)";
 constexpr const char* kOctetString = "DERCoder::decodeOctetString(ASN1OctetString *, InputStream&)";
 constexpr const char* kLength = "DERCoder::getLength(InputStream&)";
 constexpr const char* kString = "DERCoder::decodeString(ASN1String *, InputStream&)";
-constexpr const char* kBoolean = "DERCoder::decodeBoolean(ASN1Boolean, char*)";
 
 TEST(DERDecode, RefusesWhatItCannotRead) {
     const Refused cases[] = {

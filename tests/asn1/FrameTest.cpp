@@ -5,7 +5,6 @@ namespace codec_test {
 namespace {
 
 constexpr const char* kDERLength = "DERCoder::getLength(InputStream&)";
-constexpr const char* kTagged = "DERCoder::getTaggedValue(InputStream&, ByteArray&)";
 constexpr const char* kIsValid = "DERCoder::isValid(const ASN1Object *obj)";
 constexpr const char* kDEREncode = "DERCoder::encode(const ASN1Object *)";
 constexpr const char* kDEREncodeStream = "DERCoder::encode(const ASN1Object *, OutputStream&)";

@@ -1,24 +1,20 @@
 // Real data made by the openssl tool at test time: certificates, keys, CRLs, CSRs and streamed CMS
 // decode and encode again to the same octets, and openssl reads what the coders write.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <memory>
 
 #include "RandomTrees.h"
+#include "support/Peers.h"
 
 namespace codec_test {
 namespace {
-
-namespace fs = std::filesystem;
 
 class ASN1OpenSSLPeer : public testing::Test {
   protected:
     // Makes the documents once for the whole suite, in a folder removed at the end.
     static void SetUpTestSuite() {
-        if (std::system("openssl version > /dev/null 2>&1") != 0) return;
-        dir_ = fs::temp_directory_path() / ("zentrik-asn1-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
+        if (!zentrik_test::haveOpenSSL()) return;
+        scratch_ = std::make_unique<zentrik_test::Scratch>();
         made_ =
             run("set -e; R='-x509 -nodes -days 2 -outform DER'; C='-config ca.cnf -keyfile rsa.key -cert "
                 "rsa.pem'\n"
@@ -37,18 +33,16 @@ class ASN1OpenSSLPeer : public testing::Test {
                 "openssl cms -sign -stream -binary -in data.txt -signer rsa.pem -inkey rsa.key -outform DER "
                 "-out cms.ber");
     }
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        if (!dir_.empty()) fs::remove_all(dir_, ignored);
-    }
+    static void TearDownTestSuite() { scratch_.reset(); }
     void SetUp() override {
-        if (dir_.empty()) GTEST_SKIP() << "the openssl tool is not installed";
+        if (!scratch_) GTEST_SKIP() << "the openssl tool is not installed";
         ASSERT_TRUE(made_) << "openssl could not make the documents";
     }
 
     // Runs shell commands in the folder; true on success. Prints what they said when they fail.
     static bool run(const std::string& commands, std::string* output = nullptr) {
-        FILE* pipe = popen(("cd '" + dir_.string() + "' && (" + commands + ") 2>&1").c_str(), "r");
+        FILE* pipe = popen(
+            ("cd " + zentrik_test::quoted(scratch_->path()) + " && (" + commands + ") 2>&1").c_str(), "r");
         std::string text;
         char buffer[4096];
         for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
@@ -58,17 +52,12 @@ class ASN1OpenSSLPeer : public testing::Test {
         if (output) *output = text;
         return ok;
     }
-    static ByteArray read(const char* name) {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        return ByteArray(bytes.data(), bytes.size());
-    }
+    static ByteArray read(const char* name) { return zentrik_test::readBytes(*scratch_ / name); }
     static void write(const char* name, const ByteArray& bytes) {
-        std::ofstream(dir_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        zentrik_test::writeBytes(*scratch_ / name, bytes);
     }
 
-    static inline fs::path dir_;
+    static inline std::unique_ptr<zentrik_test::Scratch> scratch_;
     static inline bool made_ = false;
 };
 

@@ -231,9 +231,8 @@ TEST(Base64CoderTest, PythonPeerDecodesOursAndWeDecodeItsText) {
     inputs.push_back(randomBytes(rng, 100000));
 
     // Python's encodings: unbroken, and MIME lines of 76 characters ended by LF.
-    const auto plain = coders_test::runPython("    import base64\n    return base64.b64encode(data)", inputs);
-    const auto mime =
-        coders_test::runPython("    import base64\n    return base64.encodebytes(data)", inputs);
+    const auto plain = coders_test::python("    import base64\n    return base64.b64encode(data)", inputs);
+    const auto mime = coders_test::python("    import base64\n    return base64.encodebytes(data)", inputs);
     ASSERT_EQ(plain.size(), inputs.size());
     ASSERT_EQ(mime.size(), inputs.size());
     Base64Coder unbroken(false), broken(true);
@@ -244,7 +243,7 @@ TEST(Base64CoderTest, PythonPeerDecodesOursAndWeDecodeItsText) {
         EXPECT_EQ(broken.decode(mime[i]), inputs[i]) << i;
         ours.push_back(broken.encode(inputs[i]));
     }
-    const auto back = coders_test::runPython(
+    const auto back = coders_test::python(
         "    import base64\n    return base64.b64decode(data.replace(b'\\r\\n', b''), validate=True)", ours);
     ASSERT_EQ(back.size(), inputs.size());
     for (std::size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(back[i], inputs[i]) << i;

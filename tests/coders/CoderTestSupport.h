@@ -1,18 +1,13 @@
 #pragma once
-// Helpers shared by the coder tests: random data, a source that delivers small chunks, and a way
-// to run Python's standard modules as an independent peer.
+// Helpers shared by the coder tests: random data, a source that delivers small chunks, and Python's
+// standard modules as an independent peer.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "support/ChunkedInputStream.h"
+#include "support/Peers.h"
 #include "zentrik/platform/utils/ByteArray.h"
 #include "zentrik/platform/utils/InputStream.h"
 
@@ -62,75 +57,7 @@ inline ByteArray drain(Velmora::InputStream& in) {
     return all;
 }
 
-inline bool havePython() {
-    static const bool present = std::system("python3 -c pass > /dev/null 2>&1") == 0;
-    return present;
-}
-
-// A scratch folder removed when the test ends.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("zentrik-coders-" + std::to_string(seed()) + "-" + std::to_string(seed()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::filesystem::path file(const std::string& name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
-
-inline void writeFile(const std::filesystem::path& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
-}
-
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs a Python program on a list of inputs, one per line in hexadecimal, and returns its output
-// lines decoded from hexadecimal. The program reads sys.argv[1] and writes sys.argv[2] likewise.
-inline std::vector<ByteArray> runPython(const std::string& program, const std::vector<ByteArray>& inputs) {
-    ScratchFolder folder;
-    const auto script = folder.file("peer.py");
-    const auto in = folder.file("in.txt");
-    const auto out = folder.file("out.txt");
-    std::string lines;
-    for (const ByteArray& input : inputs) lines += input.toHex() + "\n";
-    writeFile(script,
-              "import sys, binascii\n"
-              "rows = [binascii.unhexlify(l.strip()) for l in open(sys.argv[1])]\n"
-              "def run(data):\n" +
-                  program +
-                  "\n"
-                  "with open(sys.argv[2], 'w') as f:\n"
-                  "    for r in rows:\n"
-                  "        f.write(binascii.hexlify(run(r)).decode() + '\\n')\n");
-    writeFile(in, lines);
-    const std::string command =
-        "python3 '" + script.string() + "' '" + in.string() + "' '" + out.string() + "'";
-    if (std::system(command.c_str()) != 0) {
-        ADD_FAILURE() << "python3 failed";
-        return {};
-    }
-    std::vector<ByteArray> results;
-    std::string text = readFile(out);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        results.push_back(ByteArray::fromHex(std::string_view(text).substr(start, end - start)));
-        start = end + 1;
-    }
-    return results;
-}
+// Python's standard modules as a peer: see tests/support/Peers.h.
+using zentrik_test::havePython, zentrik_test::python;
 
 }  // namespace coders_test

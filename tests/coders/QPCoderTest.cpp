@@ -289,7 +289,7 @@ TEST(QPCoderTest, PythonPeerDecodesOursAndWeDecodeItsText) {
     for (std::size_t n = 0; n <= 300; ++n)
         inputs.push_back(n % 2 ? randomBytes(rng, n) : trickyBytes(rng, n));
     inputs.push_back(trickyBytes(rng, 50000));
-    const auto theirs = coders_test::runPython(
+    const auto theirs = coders_test::python(
         "    import binascii\n    return binascii.b2a_qp(data, quotetabs=False, istext=False, header=False)",
         inputs);
     ASSERT_EQ(theirs.size(), inputs.size());
@@ -300,8 +300,7 @@ TEST(QPCoderTest, PythonPeerDecodesOursAndWeDecodeItsText) {
             EXPECT_EQ(coder.decode(theirs[i]), inputs[i]) << i;
             ours.push_back(coder.encode(inputs[i]));
         }
-        const auto back =
-            coders_test::runPython("    import binascii\n    return binascii.a2b_qp(data)", ours);
+        const auto back = coders_test::python("    import binascii\n    return binascii.a2b_qp(data)", ours);
         ASSERT_EQ(back.size(), inputs.size());
         for (std::size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(back[i], inputs[i]) << i;
     }

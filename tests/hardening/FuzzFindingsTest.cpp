@@ -54,13 +54,13 @@ TEST(FuzzFindingsTest, AcceptedInputsReencodeToAFixedPoint) {
         };
         std::uint64_t consumed = 0;
         SmartPointer<ASN1Object> value;
-        ASSERT_FALSE(outcomeOf([&] { value = decode(input, consumed); }).threw)
+        ASSERT_FALSE(outcomeOf([&] { value = decode(input, consumed); }).failed())
             << "the input itself is accepted";
         const ByteArray first = encode(value);
         SmartPointer<ASN1Object> again;
         const Outcome o = outcomeOf([&] { again = decode(first, consumed); });
-        if (o.threw) {
-            ADD_FAILURE() << "the re-encoding " << first.toHex() << " does not decode: " << o.text;
+        if (o.failed()) {
+            ADD_FAILURE() << "the re-encoding " << first.toHex() << " does not decode: " << o.text();
             continue;
         }
         EXPECT_EQ(consumed, first.size()) << "the re-encoding " << first.toHex() << " decodes only in part";
@@ -80,7 +80,7 @@ TEST(FuzzFindingsTest, TruncatedInputsFailWithoutLeavingValuesBehind) {
                 else
                     DERCoder::decode(hex(input));
             });
-            EXPECT_TRUE(o.threw) << (ber ? "BER" : "DER") << " accepted truncated input";
+            EXPECT_TRUE(o.failed()) << (ber ? "BER" : "DER") << " accepted truncated input";
         }
     }
 }

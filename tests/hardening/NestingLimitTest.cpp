@@ -114,11 +114,11 @@ TEST(NestingLimitTest, AMillionLevelsEndInFailure25) {
         SCOPED_TRACE(c.name);
         const ByteArray octets = c.input();
         const Outcome o = outcomeOf([&] { decodeWith(c.reader, octets); });
-        ASSERT_TRUE(o.threw);
+        ASSERT_TRUE(o.failed());
         ASSERT_FALSE(o.indexOutOfRange);
-        EXPECT_EQ(o.library, Velmora::Exception::LIB_CODERS) << o.text;
-        EXPECT_EQ(o.number, failures::kTooDeep) << o.text;
-        EXPECT_TRUE(o.hasMessage) << o.text;
+        EXPECT_EQ(o.library(), Velmora::Exception::LIB_CODERS) << o.text();
+        EXPECT_EQ(o.number(), failures::kTooDeep) << o.text();
+        EXPECT_TRUE(o.hasMessage()) << o.text();
     }
 }
 
@@ -153,10 +153,10 @@ TEST(NestingLimitTest, TheLimitIsExactForEveryKindOfNesting) {
     };
     for (const Boundary& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(outcomeOf([&] { decodeWith(c.reader, c.input(limit)); }).threw) << "at the limit";
+        EXPECT_FALSE(outcomeOf([&] { decodeWith(c.reader, c.input(limit)); }).failed()) << "at the limit";
         const Outcome beyond = outcomeOf([&] { decodeWith(c.reader, c.input(limit + 1)); });
-        EXPECT_TRUE(beyond.threw && !beyond.indexOutOfRange && beyond.number == failures::kTooDeep)
-            << beyond.text;
+        EXPECT_TRUE(beyond.failed() && !beyond.indexOutOfRange && beyond.number() == failures::kTooDeep)
+            << beyond.text();
     }
 }
 

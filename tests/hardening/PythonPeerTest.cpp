@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "hardening/HardeningSupport.h"
-#include "hardening/PeerSupport.h"
 #include "support/ChunkedInputStream.h"
+#include "support/Peers.h"
 #include "zentrik/coders/Base64InputStream.h"
 #include "zentrik/coders/Base64OutputStream.h"
 #include "zentrik/coders/QPCoder.h"
@@ -30,6 +30,7 @@ using Velmora::String;
 using Velmora::URLCoder;
 using Velmora::URLNameValueField;
 using Velmora::URLNameValues;
+using zentrik_test::havePython, zentrik_test::python;
 
 std::vector<ByteArray> samples(std::uint32_t seed) {
     std::mt19937 rng(seed);

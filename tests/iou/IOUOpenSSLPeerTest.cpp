@@ -2,14 +2,10 @@
 // its content, and a streamed CMS data object written here and read by OpenSSL.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
 #include "IOUTestSupport.h"
+#include "support/Peers.h"
 
 using namespace Ostrel;
 using iou_test::hex;
@@ -18,46 +14,8 @@ using Velmora::ByteArrayOutputStream;
 
 namespace {
 
-namespace fs = std::filesystem;
-
-bool haveOpenSSL() {
-    static const bool present = std::system("openssl version > /dev/null 2>&1") == 0;
-    return present;
-}
-
-// A folder of its own under the temporary directory, removed at the end.
-class Scratch {
-  public:
-    Scratch() {
-        std::random_device seed;
-        path_ =
-            fs::temp_directory_path() / ("zentrik-iou-" + std::to_string(seed()) + std::to_string(seed()));
-        fs::create_directories(path_);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string file(const char* name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-bool run(const std::string& command) {
-    return std::system((command + " > /dev/null 2>&1").c_str()) == 0;
-}
-
-void writeFile(const std::string& path, const ByteArray& octets) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(octets.data()), static_cast<std::streamsize>(octets.size()));
-}
-
-ByteArray readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return ByteArray(text.data(), text.size());
-}
+using zentrik_test::haveOpenSSL, zentrik_test::quoted, zentrik_test::readBytes, zentrik_test::run,
+    zentrik_test::Scratch, zentrik_test::writeBytes;
 
 ByteArray encodingOf(const ASN1Object* value) {
     return BERCoder::encode(value);
@@ -152,15 +110,17 @@ class IOUOpenSSLPeerTest : public ::testing::Test {
 
 TEST_F(IOUOpenSSLPeerTest, StreamedSignatureIsWalkedDownToTheSegmentsOfItsContent) {
     const ByteArray data = iou_test::pattern(11, 300000);
-    writeFile(scratch.file("data.bin"), data);
-    ASSERT_TRUE(
+    writeBytes(scratch / "data.bin", data);
+    ASSERT_EQ(
         run("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=iou"
-            " -keyout '" +
-            scratch.file("key.pem") + "' -out '" + scratch.file("cert.pem") + "'"));
-    ASSERT_TRUE(run("openssl cms -sign -stream -binary -nodetach -outform DER -in '" +
-                    scratch.file("data.bin") + "' -signer '" + scratch.file("cert.pem") + "' -inkey '" +
-                    scratch.file("key.pem") + "' -out '" + scratch.file("signed.der") + "'"));
-    const ByteArray signedFile = readFile(scratch.file("signed.der"));
+            " -keyout " +
+            quoted(scratch / "key.pem") + " -out " + quoted(scratch / "cert.pem")),
+        0);
+    ASSERT_EQ(run("openssl cms -sign -stream -binary -nodetach -outform DER -in " +
+                  quoted(scratch / "data.bin") + " -signer " + quoted(scratch / "cert.pem") + " -inkey " +
+                  quoted(scratch / "key.pem") + " -out " + quoted(scratch / "signed.der")),
+              0);
+    const ByteArray signedFile = readBytes(scratch / "signed.der");
     ASSERT_GT(signedFile.size(), data.size());
     // The peer really wrote the indefinite forms this walk is about.
     ASSERT_EQ(signedFile.subBytes(0, 2), hex("30 80"));
@@ -195,8 +155,9 @@ TEST_F(IOUOpenSSLPeerTest, StreamedDataWrittenHereIsReadByOpenSSL) {
         BERCoder::encode(&content, out);
     }
     EXPECT_EQ(out.getByteArray().subBytes(0, 17), hex("30 80 06 09 2A 86 48 86 F7 0D 01 07 01 A0 80 24 80"));
-    writeFile(scratch.file("data.der"), out.getByteArray());
-    ASSERT_TRUE(run("openssl cms -data_out -inform DER -in '" + scratch.file("data.der") + "' -out '" +
-                    scratch.file("data.bin") + "'"));
-    EXPECT_EQ(readFile(scratch.file("data.bin")), iou_test::pattern(0, size));
+    writeBytes(scratch / "data.der", out.getByteArray());
+    ASSERT_EQ(run("openssl cms -data_out -inform DER -in " + quoted(scratch / "data.der") + " -out " +
+                  quoted(scratch / "data.bin")),
+              0);
+    EXPECT_EQ(readBytes(scratch / "data.bin"), iou_test::pattern(0, size));
 }

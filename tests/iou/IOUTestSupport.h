@@ -1,24 +1,24 @@
 #pragma once
-// Helpers shared by the IOU tests: hexadecimal input, failure checks, and streams that generate or
-// check large octet strings on the fly without storing them.
+// Helpers shared by the IOU tests: component checks, and streams that generate or check large octet
+// strings on the fly without storing them. Octets and failures come from tests/support.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "support/ChunkedInputStream.h"
+#include "support/Failures.h"
+#include "support/Octets.h"
 #include "zentrik/asn1/BERCoder.h"
-#include "zentrik/foundation/CoderException.h"
 #include "zentrik/iou/ASN1IOUExplicitObject.h"
 #include "zentrik/iou/ASN1IOUImplicitObject.h"
 #include "zentrik/iou/ASN1IOUObject.h"
+#include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/InputStream.h"
 #include "zentrik/platform/utils/OutputStream.h"
 
@@ -26,39 +26,8 @@ namespace iou_test {
 
 using Velmora::ByteArray;
 
-inline ByteArray hex(std::string_view text) {
-    return ByteArray::fromHex(text);
-}
-
-// Runs `action` and returns the Exception it throws (nullopt, and a test failure, when none comes).
-template <typename Action>
-std::optional<Velmora::Exception> failureOf(Action&& action) {
-    try {
-        action();
-    } catch (const Velmora::Exception& e) {
-        return e;
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "unexpected exception: " << e.what();
-        return std::nullopt;
-    }
-    ADD_FAILURE() << "no failure";
-    return std::nullopt;
-}
-
-// Expects a CoderException of library 3 with this number and operation text.
-template <typename Action>
-void expectCoderFailure(Action&& action, unsigned int number, const char* operation) {
-    try {
-        action();
-        ADD_FAILURE() << "no failure, expected " << number;
-    } catch (const Velmora::CoderException& e) {
-        EXPECT_EQ(e.getLibrary(), Velmora::Exception::LIB_CODERS);
-        EXPECT_EQ(e.getNumber(), number) << e.what();
-        EXPECT_EQ(e.getOperation().toUTF8(), operation) << e.what();
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << "not a CoderException: " << e.what();
-    }
-}
+using zentrik_test::expectCoderFailure, zentrik_test::Outcome, zentrik_test::outcomeOf;
+using zentrik_test::hex;
 
 // Whether the next component of `parent` comes and decodes to `expected` (false, not a crash, when
 // no component comes).

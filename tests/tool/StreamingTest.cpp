@@ -9,10 +9,6 @@
 namespace zcoders_test {
 namespace {
 
-std::string sampleDER() {
-    return samplesDir() + "/certificate.der";
-}
-
 // Identifier octets of a constructed context-specific tag [n].
 std::string contextTag(unsigned int n) {
     if (n < 31) return std::string(1, static_cast<char>(0xA0 | n));
@@ -217,27 +213,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "2     OBJECT IDENTIFIER (3 octets): 1.2.3.4", "2     NULL (0 octets)"}}),
     [](const testing::TestParamInfo<WalkCase>& info) { return info.param.name; });
 
-struct StreamingFailure {
-    std::string name;
-    std::vector<std::string> arguments;
-    std::string input;
-    std::string reportPart;
-};
-
-void PrintTo(const StreamingFailure& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class StreamingOfBadInput : public testing::TestWithParam<StreamingFailure> {};
+class StreamingOfBadInput : public testing::TestWithParam<BadInput> {};
 
 TEST_P(StreamingOfBadInput, FailsWithOneClearLine) {
-    const Result result = runTool(GetParam().arguments, GetParam().input);
-    ASSERT_TRUE(result.exited);
-    EXPECT_EQ(result.status, 1);
-    const std::vector<std::string> report = lines(result.err);
-    ASSERT_FALSE(report.empty());
-    EXPECT_EQ(report[0].rfind("zcoders: error ", 0), 0u) << result.err;
-    EXPECT_NE(report[0].find(GetParam().reportPart), std::string::npos) << result.err;
+    expectErrorReport(runTool(GetParam().arguments, GetParam().input), GetParam().reportPart);
 }
 
 std::string nestedIndefinite(int levels) {
@@ -251,24 +230,22 @@ std::string nestedIndefinite(int levels) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, StreamingOfBadInput,
     testing::Values(
-        StreamingFailure{"WalkMissingEndOfContents", {"walk"}, fromHex("30 80 02 01 05"), "end-of-contents"},
-        StreamingFailure{"WalkTruncatedElement", {"walk"}, fromHex("30 05 02 01 05 02"), "error"},
-        StreamingFailure{"WalkTruncatedString", {"walk"}, fromHex("24 80 04 05 41 42"), "error"},
-        StreamingFailure{"WalkExplicitNotClosed",
-                         {"walk"},
-                         fromHex("A1 80 02 01 07 A2 03 01 01 FF 00 00"),
-                         "end-of-contents"},
-        StreamingFailure{"WalkDeepNesting", {"walk"}, nestedIndefinite(1000), "nest"},
-        StreamingFailure{"WalkTrailingOctet", {"walk"}, fromHex("02 01 05 30"), "error"},
-        StreamingFailure{"UnwrapInteger", {"unwrap"}, fromHex("02 01 05"), "INTEGER, not an OCTET STRING"},
-        StreamingFailure{
-            "UnwrapSequence", {"unwrap"}, fromHex("30 03 02 01 05"), "SEQUENCE, not an OCTET STRING"},
-        StreamingFailure{
-            "UnwrapExplicitInteger", {"unwrap"}, fromHex("A0 03 02 01 05"), "not an OCTET STRING"},
-        StreamingFailure{"UnwrapEmpty", {"unwrap"}, "", "error"},
-        StreamingFailure{"UnwrapTruncated", {"unwrap"}, fromHex("24 80 04 02 41 42 04 05 43"), "error"},
-        StreamingFailure{"UnwrapMissingFile", {"unwrap", "/nonexistent/zcoders-input"}, "", "cannot open"}),
-    [](const testing::TestParamInfo<StreamingFailure>& info) { return info.param.name; });
+        BadInput{"WalkMissingEndOfContents", {"walk"}, fromHex("30 80 02 01 05"), "end-of-contents"},
+        BadInput{"WalkTruncatedElement", {"walk"}, fromHex("30 05 02 01 05 02"), "error"},
+        BadInput{"WalkTruncatedString", {"walk"}, fromHex("24 80 04 05 41 42"), "error"},
+        BadInput{"WalkExplicitNotClosed",
+                 {"walk"},
+                 fromHex("A1 80 02 01 07 A2 03 01 01 FF 00 00"),
+                 "end-of-contents"},
+        BadInput{"WalkDeepNesting", {"walk"}, nestedIndefinite(1000), "nest"},
+        BadInput{"WalkTrailingOctet", {"walk"}, fromHex("02 01 05 30"), "error"},
+        BadInput{"UnwrapInteger", {"unwrap"}, fromHex("02 01 05"), "INTEGER, not an OCTET STRING"},
+        BadInput{"UnwrapSequence", {"unwrap"}, fromHex("30 03 02 01 05"), "SEQUENCE, not an OCTET STRING"},
+        BadInput{"UnwrapExplicitInteger", {"unwrap"}, fromHex("A0 03 02 01 05"), "not an OCTET STRING"},
+        BadInput{"UnwrapEmpty", {"unwrap"}, "", "error"},
+        BadInput{"UnwrapTruncated", {"unwrap"}, fromHex("24 80 04 02 41 42 04 05 43"), "error"},
+        BadInput{"UnwrapMissingFile", {"unwrap", "/nonexistent/zcoders-input"}, "", "cannot open"}),
+    [](const testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
 TEST(UnwrapCommand, OctetStringsMadeByOpenSSL) {
     if (!haveProgram("openssl")) GTEST_SKIP() << "openssl is not installed";

@@ -1,5 +1,7 @@
 #include "ToolTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +34,25 @@ std::string zcodersPath() {
 }
 std::string samplesDir() {
     return ZENTRIK_SAMPLES_DIR;
+}
+std::string sampleDER() {
+    return samplesDir() + "/certificate.der";
+}
+std::string samplePEM() {
+    return samplesDir() + "/certificate.pem";
+}
+
+void PrintTo(const BadInput& input, std::ostream* out) {
+    *out << input.name;
+}
+
+void expectErrorReport(const Result& result, const std::string& reportPart) {
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.status, 1);
+    const std::vector<std::string> report = lines(result.err);
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report[0].rfind("zcoders: error ", 0), 0u) << result.err;
+    EXPECT_NE(report[0].find(reportPart), std::string::npos) << result.err;
 }
 
 std::string shellQuote(const std::string& word) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,14 +35,31 @@ class TempDir {
 
 std::string zcodersPath();
 std::string samplesDir();
+// The sample certificate, DER and PEM.
+std::string sampleDER();
+std::string samplePEM();
 
 // A word for the shell, single-quoted.
 std::string shellQuote(const std::string& word);
+
+// An input the tool cannot decode: a name for the case, the command line, the input and a part of
+// the first line of the report it should give.
+struct BadInput {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string input;
+    std::string reportPart;
+};
+void PrintTo(const BadInput& input, std::ostream* out);
 
 // Runs zcoders with `arguments`; standard input is `input` when given, else empty.
 Result runTool(const std::vector<std::string>& arguments, const std::string& input = {});
 // Runs a shell command line (for peers and pipelines); standard input is `input`.
 Result runShell(const std::string& commandLine, const std::string& input = {});
+
+// Expects the tool to have exited with status 1 and a report whose first line is "zcoders: error ..."
+// and holds `reportPart`.
+void expectErrorReport(const Result& result, const std::string& reportPart);
 
 bool haveProgram(const std::string& name);
 

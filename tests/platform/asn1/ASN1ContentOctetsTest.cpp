@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Octets.h"
 #include "zentrik/platform/asn1/ASN1.h"
 #include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/IndexOutOfRange.h"
@@ -16,12 +17,9 @@ using Velmora::BigNumber;
 using Velmora::ByteArray;
 using Velmora::IntArray;
 using Velmora::String;
+using zentrik_test::hex;
 
 namespace {
-
-ByteArray hex(const char* text) {
-    return ByteArray::fromHex(text);
-}
 
 TEST(ASN1IntegerContentOctets, KeepsMinimalOctetsAndReadsTheNumberFromThem) {
     const struct {

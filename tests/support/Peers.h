@@ -1,6 +1,7 @@
 #pragma once
-// Running the peers of the interoperability tests: the openssl tool and Python's standard modules,
-// in a scratch folder; skipped where a peer is missing.
+// Test support for the peers of the interoperability tests (the openssl tool, Python's standard
+// modules): whether a peer is there, a scratch folder, files in and out, commands, and Python run over
+// a list of inputs.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,7 +15,7 @@
 
 #include "zentrik/platform/utils/ByteArray.h"
 
-namespace hardening_test {
+namespace zentrik_test {
 
 namespace fs = std::filesystem;
 using Velmora::ByteArray;
@@ -27,7 +28,7 @@ inline bool haveOpenSSL() {
     return present;
 }
 inline bool havePython() {
-    static const bool present = haveCommand("python3 -c 'import base64, quopri, urllib.parse'");
+    static const bool present = haveCommand("python3 -c 'import base64, binascii, quopri, urllib.parse'");
     return present;
 }
 
@@ -47,7 +48,7 @@ class Scratch {
     Scratch() {
         std::random_device seed;
         path_ = fs::temp_directory_path() /
-                ("zentrik-hardening-" + std::to_string(seed()) + std::to_string(seed()));
+                ("zentrik-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
         fs::create_directories(path_);
     }
     ~Scratch() {
@@ -112,4 +113,4 @@ inline std::vector<ByteArray> python(const std::string& body, const std::vector<
     return results;
 }
 
-}  // namespace hardening_test
+}  // namespace zentrik_test
