@@ -2,8 +2,8 @@
 // one whole element: its identifier octets, minimal length octets and exactly that many contents octets,
 // the same contents as stand at that place in the input.
 #include "FuzzSupport.h"
-#include "zentrik/platform/asn1/ASN1Octets.h"
 #include "zentrik/asn1/DERCoder.h"
+#include "zentrik/platform/asn1/ASN1Octets.h"
 
 using namespace zentrik_fuzz;
 using Ostrel::DERCoder;
@@ -31,12 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Ostrel::octets::Identifier identifier;
     require(Ostrel::octets::readIdentifier(identifierOctets, identifier) == Ostrel::octets::Fault::none,
             "getComponent returned identifier octets that do not read back", component);
-    const std::size_t identifierSize = static_cast<std::size_t>(identifierOctets.position() - component.data());
+    const std::size_t identifierSize =
+        static_cast<std::size_t>(identifierOctets.position() - component.data());
     ByteArrayInputStream in(component.data() + identifierSize, component.size() - identifierSize);
     unsigned int length = 0;
     if (!expectFailures([&] { length = DERCoder::getLength(in); }))
         broken("the length octets getComponent wrote do not read back", component);
-    const ByteArray lengthOctets = component.subBytes(identifierSize, static_cast<std::size_t>(in.getCount()));
+    const ByteArray lengthOctets =
+        component.subBytes(identifierSize, static_cast<std::size_t>(in.getCount()));
     require(lengthOctets == DERCoder::encodeLength(length), "getComponent wrote non-minimal length octets",
             component);
     require(component.size() == identifierSize + lengthOctets.size() + length,

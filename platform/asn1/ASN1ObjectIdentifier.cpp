@@ -55,8 +55,8 @@ const Velmora::IntArray& ASN1ObjectIdentifier::getValue() const {
         octets::MemorySource source(octets_.data(), octets_.data() + octets_.size());
         std::uint64_t subidentifier = 0;
         // Held octets are complete and minimal: every subidentifier reads.
-        for (bool first = true; octets::readBase128(source, 0xFFFFFFFFu, subidentifier) == octets::Fault::none;
-             first = false) {
+        for (bool first = true;
+             octets::readBase128(source, 0xFFFFFFFFu, subidentifier) == octets::Fault::none; first = false) {
             if (first) {  // 40 x first arc + second arc
                 const std::uint64_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
                 arcs += static_cast<int>(top);
@@ -78,7 +78,8 @@ unsigned int ASN1ObjectIdentifier::getLength() const noexcept {
     return ends + 1;
 }
 
-octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octets, std::size_t count) noexcept {
+octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octets,
+                                                       std::size_t count) noexcept {
     if (count == 0) return octets::Fault::missing;
     if (octets[count - 1] & 0x80) return octets::Fault::ended;
     std::size_t start = 0;  // where the current subidentifier began
@@ -92,7 +93,8 @@ octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octe
             if (octets::readBase128(source, 0xFFFFFFFFu, subidentifier) != octets::Fault::none)
                 return octets::Fault::tooLarge;
             // The first one holds 40 x first + second; a second arc must fit 31 bits.
-            if (start == 0 && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu) return octets::Fault::tooLarge;
+            if (start == 0 && subidentifier >= 80 && subidentifier - 80 > 0x7FFFFFFFu)
+                return octets::Fault::tooLarge;
         }
         start = i + 1;
     }

@@ -151,14 +151,37 @@ class MemorySource {
 // The name of a universal type by its tag number ("INTEGER", "SEQUENCE"); nullptr for a number
 // that names no type the library knows.
 inline const char* universalName(std::uint32_t number) {
-    static constexpr const char* kNames[31] = {
-        nullptr,           "BOOLEAN",         "INTEGER",         "BIT STRING",      "OCTET STRING",
-        "NULL",            "OBJECT IDENTIFIER", "ObjectDescriptor", "EXTERNAL",      "REAL",
-        "ENUMERATED",      "EMBEDDED PDV",    "UTF8String",      "RELATIVE-OID",    "TIME",
-        nullptr,           "SEQUENCE",        "SET",             "NumericString",   "PrintableString",
-        "TeletexString",   "VideotexString",  "IA5String",       "UTCTime",         "GeneralizedTime",
-        "GraphicString",   "VisibleString",   "GeneralString",   "UniversalString", "CHARACTER STRING",
-        "BMPString"};
+    static constexpr const char* kNames[31] = {nullptr,
+                                               "BOOLEAN",
+                                               "INTEGER",
+                                               "BIT STRING",
+                                               "OCTET STRING",
+                                               "NULL",
+                                               "OBJECT IDENTIFIER",
+                                               "ObjectDescriptor",
+                                               "EXTERNAL",
+                                               "REAL",
+                                               "ENUMERATED",
+                                               "EMBEDDED PDV",
+                                               "UTF8String",
+                                               "RELATIVE-OID",
+                                               "TIME",
+                                               nullptr,
+                                               "SEQUENCE",
+                                               "SET",
+                                               "NumericString",
+                                               "PrintableString",
+                                               "TeletexString",
+                                               "VideotexString",
+                                               "IA5String",
+                                               "UTCTime",
+                                               "GeneralizedTime",
+                                               "GraphicString",
+                                               "VisibleString",
+                                               "GeneralString",
+                                               "UniversalString",
+                                               "CHARACTER STRING",
+                                               "BMPString"};
     return number < 31 ? kNames[number] : nullptr;
 }
 

@@ -57,8 +57,7 @@ class ZENTRIK_API BERCoder : public DERCoder {
     ASNStructured* decodeStructured(InputStream& in) const override;
 
     void encodeStreamedOctetString(const ASN1OctetString* value, OutputStream& out) const;
-    ASN1BitString* decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length,
-                                           std::uint64_t offset) const;
+    ASN1BitString* decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length) const;
     static ByteArray readBitStringSegment(InputStream& in, const Enclosing& enclosing);
     static void decodeOctetStringSegments(ASN1OctetString* value, InputStream& in);
 };

@@ -166,10 +166,9 @@ ASN1Boolean* BERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
 }
 
 ASN1BitString* BERCoder::decodeBitString(ASN1BitString* value, InputStream& in) const {
-    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     const int length = getLength(in);
-    if (length < 0 || (identifier & 0x20)) return decodeBitStringSegments(value, in, length, offset);
+    if (length < 0 || (identifier & 0x20)) return decodeBitStringSegments(value, in, length);
     if (length == 0)
         throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kBERDecodeBitString,
                              "a bit string of length 0 has no unused-bits octet");
@@ -189,21 +188,23 @@ ByteArray BERCoder::readBitStringSegment(InputStream& in, const Enclosing& enclo
         segmentFailure(failures::kUnrepresentable, failures::kBERDecodeBitString,
                        "a bit string segment of length 0 has no unused-bits octet");
     ByteArray contents = readContents(in, static_cast<unsigned int>(length), failures::kBERDecodeBitString);
-    if (enclosing.end != 0 && in.getCount() > enclosing.end) overrun("BIT STRING", offset, in.getCount(), enclosing);
+    if (enclosing.end != 0 && in.getCount() > enclosing.end)
+        overrun("BIT STRING", offset, in.getCount(), enclosing);
     return contents;
 }
 
 // Reads the segments of a constructed bit string, of indefinite (length -1) or definite length.
 // Every segment but the last has no unused bits; the last one's count becomes the value's.
-ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length,
-                                                 std::uint64_t offset) const {
+ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStream& in, int length) const {
     const std::uint64_t start = in.getCount();
-    const Enclosing enclosing{"BIT STRING", offset, length < 0 ? 0 : start + static_cast<unsigned int>(length),
+    const Enclosing enclosing{"BIT STRING", length < 0 ? 0 : start + static_cast<unsigned int>(length),
                               failures::kBERDecodeBitString};
     auto finished = [&]() {
         if (length < 0) return atEndOfContents(in, failures::kBERDecodeBitString);
         if (in.getCount() >= enclosing.end) return true;
-        if (!in.hasData()) failures::contentsEnd(failures::kBERDecodeBitString, in.getCount() - start, enclosing.end - start);
+        if (!in.hasData())
+            failures::contentsEnd(failures::kBERDecodeBitString, in.getCount() - start,
+                                  enclosing.end - start);
         return false;
     };
     for (bool done = finished(); !done;) {
@@ -221,7 +222,6 @@ ASN1BitString* BERCoder::decodeBitStringSegments(ASN1BitString* value, InputStre
 }
 
 ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
-    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     const int length = getLength(in);
     if (length < 0) {
@@ -232,7 +232,7 @@ ASN1OctetString* BERCoder::decodeOctetString(ASN1OctetString* value, InputStream
         value->setValue(ByteArray::emptyArray);
     } else {
         decodeComponents(in, value,
-                         {"OCTET STRING", offset, in.getCount() + static_cast<unsigned int>(length),
+                         {"OCTET STRING", in.getCount() + static_cast<unsigned int>(length),
                           failures::kBERDecodeOctetString});
     }
     return value;
@@ -254,7 +254,6 @@ void BERCoder::decodeOctetStringSegments(ASN1OctetString* value, InputStream& in
 }
 
 ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
-    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     if (identifier != 0x30 && identifier != 0x31)
         throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier,
@@ -265,14 +264,14 @@ ASNStructured* BERCoder::decodeStructured(InputStream& in) const {
     const int length = getLength(in);
     if (length >= 0) {
         decodeComponents(in, structure.get(),
-                         {identifier == 0x30 ? "SEQUENCE" : "SET", offset,
+                         {identifier == 0x30 ? "SEQUENCE" : "SET",
                           in.getCount() + static_cast<unsigned int>(length), failures::kDecodeStructured});
         return structure.release();
     }
     while (!atEndOfContents(in, failures::kDecodeStructured)) {
         ASN1Object* component = nullptr;
         decode(in, component);
-        structure->appendComponent(component, 0);
+        structure->appendComponent(std::unique_ptr<ASN1Object>(component));
     }
     return structure.release();
 }

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "zentrik/asn1/CodingStreams.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
-#include "zentrik/asn1/CodingStreams.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace Ostrel {
@@ -108,10 +108,12 @@ unsigned int DERCoder::getLength(InputStream& in) {
 
 unsigned int DERCoder::lengthFrom(InputStream& in, int first) {
     std::int64_t length = 0;
-    switch (octets::lengthAfter(first, [&in] { return in.readOctet(); }, 0xFFFFFFFFu, length)) {
+    switch (octets::lengthAfter(
+        first, [&in] { return in.readOctet(); }, 0xFFFFFFFFu, length)) {
         case octets::Fault::none:
             if (length == octets::kIndefinite)
-                throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength, "");
+                throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
+                                     "");
             return static_cast<unsigned int>(length);
         case octets::Fault::missing:
             throw CoderException(Exception::LIB_CODERS, failures::kBadLength, failures::kDERGetLength,
@@ -174,7 +176,6 @@ unsigned int DERCoder::peekAtTaggedValue(InputStream& in) {
 void DERCoder::noOctet() {
     throw Velmora::IndexOutOfRange(0, 0);
 }
-
 
 void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation) {
     // Grows with what actually arrives rather than with what the length claims; octets already in

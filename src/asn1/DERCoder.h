@@ -133,11 +133,10 @@ class ZENTRIK_API DERCoder {
     // Other identifiers fail with 7, named by `identifierOperation` + the octet in hexadecimal + ")".
     Owned<> decodeUniversal(unsigned char octet, InputStream& in, const char* identifierOperation) const;
 
-    // A constructed element being read: where it started, where its contents end (definite form),
-    // and what it is called in messages.
+    // A constructed element being read: what it is called in messages and where its contents end
+    // (definite form).
     struct Enclosing {
         const char* name;
-        std::uint64_t offset;
         std::uint64_t end;
         const char* operation;
     };

@@ -35,8 +35,8 @@ std::string DERCoder::componentIdentifier(InputStream& in, ByteArray& kept) {
             throw CoderException(Exception::LIB_CODERS, failures::kMalformed, failures::kDERGetComponent,
                                  "the tag number starts with the padding octet 0x80");
         case octets::Fault::tooLarge:
-            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable, failures::kDERGetComponent,
-                                 "the tag number does not fit in 32 bits");
+            throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable,
+                                 failures::kDERGetComponent, "the tag number does not fit in 32 bits");
         default:
             noOctet();
     }
@@ -48,7 +48,7 @@ const ByteArray DERCoder::getComponent(const ByteArray& octets, unsigned int ind
     ByteArray outerIdentifier;
     const std::string outerName = componentIdentifier(in, outerIdentifier);
     const std::uint64_t length = getLength(in);
-    const Enclosing outer{outerName.c_str(), 0, in.getCount() + length, failures::kDERGetComponent};
+    const Enclosing outer{outerName.c_str(), in.getCount() + length, failures::kDERGetComponent};
     // Components are those inside the element's contents: the walk ends where they end.
     for (unsigned int i = 0;; ++i) {
         if (in.getCount() >= outer.end) noData();

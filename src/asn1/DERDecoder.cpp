@@ -71,7 +71,8 @@ void DERCoder::decode(InputStream& in, ASN1Object*& out) const {
     }
 }
 
-Owned<> DERCoder::decodeUniversal(unsigned char octet, InputStream& in, const char* identifierOperation) const {
+Owned<> DERCoder::decodeUniversal(unsigned char octet, InputStream& in,
+                                  const char* identifierOperation) const {
     // Fills a fresh value through the virtual reader `read`.
     auto run = [this, &in](auto value, auto read) -> Owned<> {
         (this->*read)(value.get(), in);
@@ -129,7 +130,8 @@ void DERCoder::decodeComponents(InputStream& in, Container* container, const Enc
     const std::uint64_t contentsStart = in.getCount();
     while (in.getCount() < enclosing.end) {
         if (!in.hasData())
-            failures::contentsEnd(enclosing.operation, in.getCount() - contentsStart, enclosing.end - contentsStart);
+            failures::contentsEnd(enclosing.operation, in.getCount() - contentsStart,
+                                  enclosing.end - contentsStart);
         const std::uint64_t offset = in.getCount();
         ASN1Object* decoded = nullptr;
         decode(in, decoded);
@@ -188,7 +190,6 @@ ASN1BitString* DERCoder::decodeBitString(ASN1BitString* value, InputStream& in) 
 }
 
 ASN1OctetString* DERCoder::decodeOctetString(ASN1OctetString* value, InputStream& in) const {
-    const std::uint64_t offset = in.getCount();
     const unsigned char identifier = nextOctet(in);
     const unsigned int length = readLength(in);
     if (!(identifier & 0x20)) {
@@ -196,7 +197,7 @@ ASN1OctetString* DERCoder::decodeOctetString(ASN1OctetString* value, InputStream
     } else if (length == 0) {
         value->setValue(ByteArray::emptyArray);
     } else {
-        decodeComponents(in, value, {"OCTET STRING", offset, in.getCount() + length, failures::kDecodeOctetString});
+        decodeComponents(in, value, {"OCTET STRING", in.getCount() + length, failures::kDecodeOctetString});
     }
     return value;
 }
@@ -217,7 +218,8 @@ ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& i
         for (std::size_t i = 0; i + 4 < contents.size(); ++i)
             if (contents.data()[i] != sign)
                 throw CoderException(Exception::LIB_CODERS, failures::kUnrepresentable,
-                                     failures::kDecodeEnumerated, "the enumerated value does not fit in 32 bits");
+                                     failures::kDecodeEnumerated,
+                                     "the enumerated value does not fit in 32 bits");
     }
     value->setValue(contents.toInt());
     return value;
@@ -228,7 +230,8 @@ ASN1String* DERCoder::decodeString(ASN1String* value, InputStream& in) const {
     ByteArray contents = readContents(in, length, failures::kDecodeString);
     // Kept as octets; the text is built when it is asked for. Octets that are no whole number of
     // characters of the string's kind are refused rather than shortened.
-    if (const char* fault = ASN1String::contentOctetsFault(value->getTagValue(), contents.data(), contents.size()))
+    if (const char* fault =
+            ASN1String::contentOctetsFault(value->getTagValue(), contents.data(), contents.size()))
         malformed(failures::kDecodeString, std::string(fault) + " (" + std::to_string(length) + " octets)");
     value->setContentOctets(std::move(contents));
     return value;
@@ -242,7 +245,6 @@ ASN1Time* DERCoder::decodeTime(ASN1Time* value, InputStream& in) const {
 
 ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
     try {
-        const std::uint64_t offset = in.getCount();
         const unsigned char identifier = nextOctet(in);
         if (identifier != 0x30 && identifier != 0x31)
             throw CoderException(Exception::LIB_GENERAL, failures::kUnsupportedIdentifier,
@@ -251,9 +253,9 @@ ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
                                                           : new ASN1Set());
         structure->ignoreComponentRules(true);
         const unsigned int length = readLength(in);
-        decodeComponents(in, structure.get(),
-                         {identifier == 0x30 ? "SEQUENCE" : "SET", offset, in.getCount() + length,
-                          failures::kDecodeStructured});
+        decodeComponents(
+            in, structure.get(),
+            {identifier == 0x30 ? "SEQUENCE" : "SET", in.getCount() + length, failures::kDecodeStructured});
         return structure.release();
     } catch (const Exception& e) {
         throw Exception(e);

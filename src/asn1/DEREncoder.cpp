@@ -41,9 +41,9 @@ constexpr std::size_t kShortElement = 31;
 ByteArray objectIdentifierOctets(const IntArray& arcs, unsigned int count) {
     ByteArray contents(static_cast<int>(count * 2));
     unsigned char groups[10];
-    contents.append(groups, octets::writeBase128(40ull * static_cast<unsigned>(arcs[0]) +
-                                                      static_cast<unsigned>(arcs[1]),
-                                                  groups));
+    contents.append(
+        groups, octets::writeBase128(40ull * static_cast<unsigned>(arcs[0]) + static_cast<unsigned>(arcs[1]),
+                                     groups));
     for (unsigned int i = 2; i < count; ++i)
         contents.append(groups, octets::writeBase128(static_cast<std::uint32_t>(arcs[i]), groups));
     return contents;
@@ -123,7 +123,8 @@ inline void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value
         case ASNTag::OBJECT_IDENTIFIER:
             return encodeOID(asn1_const_cast<ASN1ObjectIdentifier>(value), out);
         case ASNTag::OBJECT_DESCRIPTOR:
-            throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor, failures::kDEREncodeStream, "");
+            throw CoderException(Exception::LIB_CODERS, failures::kObjectDescriptor,
+                                 failures::kDEREncodeStream, "");
         case ASNTag::EXTERNAL:
             throw CoderException(Exception::LIB_CODERS, failures::kExternal, failures::kDEREncodeStream, "");
         case ASNTag::REAL:
@@ -136,8 +137,10 @@ inline void DERCoder::encodeElement(EncodingStream& out, const ASN1Object* value
         default:
             if (ASN1String::acceptsTag(value->getTagValue()))
                 return encodeString(asn1_const_cast<ASN1String>(value), out);
-            if (ASN1Time::acceptsTag(value->getTagValue())) return encodeTime(asn1_const_cast<ASN1Time>(value), out);
-            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream, "");
+            if (ASN1Time::acceptsTag(value->getTagValue()))
+                return encodeTime(asn1_const_cast<ASN1Time>(value), out);
+            throw CoderException(Exception::LIB_CODERS, failures::kUnsupportedTag, failures::kDEREncodeStream,
+                                 "");
     }
 }
 
@@ -172,10 +175,9 @@ void DERCoder::encodeChosen(EncodingStream& out, const ASN1Object* value) const 
     const ContentsBuffer inner(out);
     encode(inner.stream(), chosen);
     const ByteArray& contents = inner.stream().getByteArray();
-    out << encodeTagClassValue(0xA0, value->taggedValue()) << encodeLength(static_cast<unsigned int>(contents.size()))
-        << contents;
+    out << encodeTagClassValue(0xA0, value->taggedValue())
+        << encodeLength(static_cast<unsigned int>(contents.size())) << contents;
 }
-
 
 void DERCoder::encodeStructured(const ASNStructured* value, OutputStream& out) const {
     const unsigned int count = value->getNumberOfComponents();

@@ -176,8 +176,9 @@ void ASN1IOUObject::checkInside(const ASN1IOUObject* component, std::uint64_t of
     const std::uint64_t end = contentsStart + static_cast<std::uint64_t>(length);
     const std::uint64_t componentEnd = inputStream->getCount();
     if (componentEnd <= end) return;
-    const std::string what = component ? "the " + component->elementName() + " at offset " + std::to_string(offset)
-                                       : std::string("an element");
+    const std::string what = component
+                                 ? "the " + component->elementName() + " at offset " + std::to_string(offset)
+                                 : std::string("an element");
     failures::overrun(failures::kIOUNextComponent, what, componentEnd, elementName(), end);
 }
 

@@ -16,7 +16,11 @@ TEST(GetComponent, ReturnsTheComponentWithMinimalLengthOctetsOrFails) {
         {"30 04 9F 1F 01 41", 0, "9F 1F 01 41", {}},
         // Components end where the element's contents end.
         {"30 03 02 01 05 02 01 07", 1, "", {noData}},
-        {"30 03 02 02 01 05", 0, "", {{28, kGetComponent, "the INTEGER at offset 2 ends at octet 6, past the end of its SEQUENCE at octet 5"}}},
+        {"30 03 02 02 01 05",
+         0,
+         "",
+         {{28, kGetComponent,
+           "the INTEGER at offset 2 ends at octet 6, past the end of its SEQUENCE at octet 5"}}},
         {"30 05 04 01 41 02 02 01 05", 1, "", {{28, kGetComponent, "*"}}},
         {"", 9, "", {}},
         {"30 06 02 01 05 02 01 07", 2, "", {noData}},

@@ -43,7 +43,8 @@ TEST(ASN1RoundTrip, ElementsDecodeOneAfterAnotherFromOneStream) {
         for (std::size_t i = 0; i < ends.size(); ++i) {
             if (i % 2) in->pushBack(in->readBlob(2));  // a caller that looked ahead
             const Coder coder = i % 3 ? Coder::DER : Coder::BER;
-            const SmartPointer<ASN1Object> value = coder == Coder::DER ? DERCoder::decode(*in) : BERCoder::decode(*in);
+            const SmartPointer<ASN1Object> value =
+                coder == Coder::DER ? DERCoder::decode(*in) : BERCoder::decode(*in);
             EXPECT_EQ(in->getCount(), ends[i]);
             EXPECT_EQ(DERCoder::encode(*value), all.subBytes(start, ends[i] - start));
             start = ends[i];

@@ -33,7 +33,8 @@ PeekedHeader parseHeader(Ostrel::octets::MemorySource& octets, const unsigned ch
         case Fault::padded:
             fail(kUnsupportedElement, command, "a tag number starts with the padding octet 0x80");
         case Fault::tooLarge:
-            fail(kUnsupportedElement, command, "a tag number or length is too large for the streaming readers");
+            fail(kUnsupportedElement, command,
+                 "a tag number or length is too large for the streaming readers");
     }
     header.identifier = identifier.first;
     header.tagNumber = identifier.number;
