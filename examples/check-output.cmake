@@ -1,0 +1,10 @@
+# Runs PROGRAM and checks that it exits with 0 and prints exactly what the file EXPECTED holds.
+execute_process(COMMAND ${PROGRAM} OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} exited with ${status}\n${errors}${output}")
+endif()
+file(READ ${EXPECTED} expected)
+if(NOT output STREQUAL expected)
+  message(FATAL_ERROR "the output differs from ${EXPECTED}\n--- expected\n${expected}--- printed\n${output}")
+endif()
+message("${output}")
