@@ -62,6 +62,8 @@ function(zentrik_add_library name dir)
   add_library(${name} SHARED $<TARGET_OBJECTS:${name}_objects>)
   add_library(${name}_static STATIC $<TARGET_OBJECTS:${name}_objects>)
   set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} EXPORT_NAME ${name})
+  # Installed, each shared library finds the libraries of this project it needs beside itself.
+  set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN")
   set_target_properties(${name}_static PROPERTIES OUTPUT_NAME ${name} EXPORT_NAME ${name}_static)
   foreach(t ${name} ${name}_static)
     target_include_directories(${t} PUBLIC

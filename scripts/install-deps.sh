@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config libre2-dev libgtest-dev libcli11-dev openssl libssl-dev python3 time
-          clang libclang-rt-14-dev libbenchmark-dev)
+          clang libclang-rt-14-dev libbenchmark-dev dpkg-dev file binutils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
