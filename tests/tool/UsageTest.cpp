@@ -58,7 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"unwrap", "a", "b"}, std::vector<std::string>{"base64"},
         std::vector<std::string>{"base64", "sideways"}, std::vector<std::string>{"qp", "encode", "--crlf"},
         std::vector<std::string>{"url", "mangle"}, std::vector<std::string>{"url", "decode"},
-        std::vector<std::string>{"code", "base64"}, std::vector<std::string>{"code", "base64", "up"}));
+        std::vector<std::string>{"code", "base64"}, std::vector<std::string>{"code", "base64", "up"},
+        std::vector<std::string>{"base64", "encode", "--strict"},
+        std::vector<std::string>{"qp", "encode", "--strict"},
+        std::vector<std::string>{"url", "encode", "--strict", "a=1"}));
 
 // Mangled encodings fed to every command that reads ASN.1 or coded text: the tool ends with 0 or 1,
 // never by a signal, and a failure is reported on standard error.
@@ -102,7 +105,9 @@ TEST(Robustness, MangledInputsNeverCrash) {
                                                             {"walk"},
                                                             {"unwrap"},
                                                             {"base64", "decode"},
-                                                            {"qp", "decode"}};
+                                                            {"base64", "decode", "--strict"},
+                                                            {"qp", "decode"},
+                                                            {"qp", "decode", "--strict"}};
     for (std::size_t n = 0; n < inputs.size(); ++n) {
         for (const std::vector<std::string>& command : commands) {
             const Result result = runTool(command, inputs[n]);

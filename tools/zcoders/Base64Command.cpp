@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "StrictText.h"
 #include "ToolSupport.h"
 #include "zentrik/coders/Base64Coder.h"
 #include "zentrik/coders/Base64InputStream.h"
@@ -13,9 +14,14 @@ namespace zcoders {
 
 namespace {
 
+constexpr const char* kBase64StrictHelp =
+    "Decode only well-formed text: stop at the first character outside the alphabet, misplaced or "
+    "excess \"=\", text after the padding, a final lone character (lines may end with LF or CR LF)";
+
 struct Base64Options {
     std::string direction;
     bool noBreaks = false;
+    bool strict = false;
     std::string file = "-";
 };
 
@@ -58,11 +64,22 @@ void decode(Velmora::InputStream& in, Velmora::OutputStream& out, Progress& prog
     }
 }
 
+// The same, once the text has passed the checks of --strict on its way in.
+void decodeStrictly(Velmora::InputStream& in, const std::string& name, Velmora::OutputStream& out,
+                    Progress& progress) {
+    const std::unique_ptr<TextChecker> checker = makeBase64Checker(name);
+    CheckedInputStream text(in, *checker);
+    decode(text, out, progress);
+    text.finish();
+}
+
 void runBase64(const Base64Options& options) {
     Input input = openInput(options.file);
     Progress progress("base64", input.size);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
-    if (options.direction == "decode")
+    if (options.direction == "decode" && options.strict)
+        decodeStrictly(*input.stream, inputName(options.file), out, progress);
+    else if (options.direction == "decode")
         decode(*input.stream, out, progress);
     else if (options.noBreaks)
         encodeUnbroken(*input.stream, out, progress);
@@ -83,6 +100,7 @@ void addBase64Command(CLI::App& app, CommandTable& table) {
         ->check(CLI::IsMember({"encode", "decode"}));
     command->add_flag("--no-breaks", options->noBreaks,
                       "Encode as one unbroken line (decoding takes either form)");
+    addStrictFlag(*command, options->strict, options->direction, kBase64StrictHelp);
     command->add_option("FILE", options->file, "Input file; \"-\" or omitted for standard input");
     table.add(command, [options] { runBase64(*options); });
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "StrictText.h"
 #include "ToolSupport.h"
 #include "zentrik/coders/QPCoder.h"
 
@@ -11,9 +12,15 @@ namespace zcoders {
 
 namespace {
 
+constexpr const char* kQPStrictHelp =
+    "Decode only well-formed text: stop at the first \"=\" not followed by two hexadecimal digits or a "
+    "line end, line end right after a soft break \"=\" LF, or octet that must be escaped (control and "
+    "8-bit octets)";
+
 struct QPOptions {
     std::string direction;
     bool lf = false;
+    bool strict = false;
     std::string file = "-";
 };
 
@@ -23,10 +30,16 @@ void runQP(const QPOptions& options) {
     ProgressInputStream in(*input.stream, progress);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
     Velmora::QPCoder coder(!options.lf);
-    if (options.direction == "decode")
+    if (options.direction == "decode" && options.strict) {
+        const std::unique_ptr<TextChecker> checker = makeQPChecker(inputName(options.file));
+        CheckedInputStream text(in, *checker);
+        coder.decode(text, out);
+        text.finish();
+    } else if (options.direction == "decode") {
         coder.decode(in, out);
-    else
+    } else {
         coder.encode(in, out);
+    }
     progress.finish();
     out.flush();
 }
@@ -40,6 +53,7 @@ void addQPCommand(CLI::App& app, CommandTable& table) {
         ->required()
         ->check(CLI::IsMember({"encode", "decode"}));
     command->add_flag("--lf", options->lf, "Encode soft line breaks as \"=\" LF instead of \"=\" CR LF");
+    addStrictFlag(*command, options->strict, options->direction, kQPStrictHelp);
     command->add_option("FILE", options->file, "Input file; \"-\" or omitted for standard input");
     table.add(command, [options] { runQP(*options); });
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "StrictText.h"
 #include "ToolSupport.h"
 #include "zentrik/coders/URLCoder.h"
 #include "zentrik/platform/internet/URLNameValues.h"
@@ -31,7 +32,8 @@ void runEncode(const std::vector<std::string>& fields) {
     out.flush();
 }
 
-void runDecode(const std::string& query) {
+void runDecode(const std::string& query, bool strict) {
+    if (strict) checkQuery("query", query);
     Velmora::URLCoder coder;
     const Velmora::URLNameValues values = coder.decode(fromOctets(query));
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
@@ -60,10 +62,14 @@ void addURLCommand(CLI::App& app, CommandTable& table) {
     table.add(encode, [fields] { runEncode(*fields); });
 
     auto query = std::make_shared<std::string>();
+    auto strict = std::make_shared<bool>(false);
     CLI::App* decode =
         url->add_subcommand("decode", "Print the fields of QUERY, one per line: name, TAB, value");
     decode->add_option("QUERY", *query, "The query string")->required();
-    table.add(decode, [query] { runDecode(*query); });
+    decode->add_flag("--strict", *strict,
+                     "Decode only a query whose fields come out as written: stop at the first malformed "
+                     "\"%\" escape or character the decoder would drop or change");
+    table.add(decode, [query, strict] { runDecode(*query, *strict); });
 }
 
 }  // namespace zcoders
