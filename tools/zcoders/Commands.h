@@ -24,7 +24,8 @@ class CommandTable {
     std::vector<std::pair<CLI::App*, Action>> entries_;
 };
 
-void addDumpCommands(CLI::App& app, CommandTable& table);      // dump, reencode
+void addDumpCommand(CLI::App& app, CommandTable& table);       // dump
+void addReencodeCommand(CLI::App& app, CommandTable& table);   // reencode
 void addComponentCommand(CLI::App& app, CommandTable& table);  // component
 void addBase64Command(CLI::App& app, CommandTable& table);     // base64
 void addQPCommand(CLI::App& app, CommandTable& table);         // qp

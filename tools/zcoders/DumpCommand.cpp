@@ -1,4 +1,4 @@
-// dump: the first element of the input as an indented tree; reencode: the same element written again.
+// dump: the first element of the input as an indented tree.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <string>
@@ -118,39 +118,15 @@ void runDump(const DumpOptions& options) {
     out.flush();
 }
 
-struct ReencodeOptions {
-    ASN1InputOptions input;
-    std::string to = "der";
-};
-
-void runReencode(const ReencodeOptions& options) {
-    const Velmora::ByteArray octets = readASN1Input(options.input, "reencode");
-    const Velmora::SmartPointer<ASN1Object> value = decodeFirstElement(octets, options.input.ber);
-    Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
-    if (options.to == "ber")
-        Ostrel::BERCoder::encode(value.get(), out);
-    else
-        Ostrel::DERCoder::encode(value.get(), out);
-    out.flush();
-}
-
 }  // namespace
 
-void addDumpCommands(CLI::App& app, CommandTable& table) {
+void addDumpCommand(CLI::App& app, CommandTable& table) {
     auto dump = std::make_shared<DumpOptions>();
     CLI::App* dumpCommand =
         app.add_subcommand("dump", "Print the first element of the input as an indented tree");
     addASN1InputOptions(*dumpCommand, dump->input, true);
     dumpCommand->add_flag("--full", dump->full, "Show long OCTET and BIT STRINGs whole");
     table.add(dumpCommand, [dump] { runDump(*dump); });
-
-    auto reencode = std::make_shared<ReencodeOptions>();
-    CLI::App* reencodeCommand = app.add_subcommand(
-        "reencode", "Decode the first element of the input and write it again in DER or BER");
-    addASN1InputOptions(*reencodeCommand, reencode->input, true);
-    reencodeCommand->add_option("--to", reencode->to, "Output encoding: der (default) or ber")
-        ->check(CLI::IsMember({"der", "ber"}));
-    table.add(reencodeCommand, [reencode] { runReencode(*reencode); });
 }
 
 }  // namespace zcoders

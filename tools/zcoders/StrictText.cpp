@@ -15,10 +15,6 @@ void addStrictFlag(CLI::App& command, bool& strict, const std::string& direction
     });
 }
 
-std::string inputName(const std::string& path) {
-    return path.empty() || path == "-" ? "standard input" : path;
-}
-
 std::string hexOf(unsigned char octet) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     return {kDigits[octet >> 4], kDigits[octet & 0x0F]};

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "ToolSupport.h"
+
 #include "zentrik/platform/utils/InputStream.h"
 
 namespace CLI {
@@ -26,9 +28,6 @@ class StrictTextError : public std::runtime_error {
   public:
     StrictTextError(const std::string& inputName, std::uint64_t offset, const std::string& message);
 };
-
-// How an input is named in a fault: its path, or "standard input" for "" and "-".
-std::string inputName(const std::string& path);
 
 // Two upper-case hexadecimal digits.
 std::string hexOf(unsigned char octet);

@@ -32,6 +32,10 @@ Input openInput(const std::string& path) {
     return input;
 }
 
+std::string inputName(const std::string& path) {
+    return path.empty() || path == "-" ? "standard input" : path;
+}
+
 Velmora::ByteArray readAll(Velmora::InputStream& in) {
     Velmora::ByteArray all;
     Velmora::ByteArray chunk;

@@ -37,6 +37,9 @@ struct Input {
 };
 Input openInput(const std::string& path);
 
+// How an input is named in reports: its path, or "standard input" for "" and "-".
+std::string inputName(const std::string& path);
+
 // Every octet of `in`, read in chunks.
 Velmora::ByteArray readAll(Velmora::InputStream& in);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "LocatedFailure.h"
 #include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/IndexOutOfRange.h"
 #include "zentrik/platform/utils/String.h"
@@ -51,6 +52,8 @@ int runChosen(const CommandTable::Action& action) {
     try {
         action();
         return kSuccess;
+    } catch (const LocatedFailure& failure) {
+        report(failure.what());
     } catch (const Velmora::Exception& failure) {
         report(failure);
     } catch (const Velmora::IndexOutOfRange& failure) {
@@ -75,7 +78,8 @@ int run(int argc, char** argv) {
         "Exit status: 0 success, 1 the input cannot be decoded or encoded, 2 usage error.");
 
     CommandTable table;
-    addDumpCommands(app, table);
+    addDumpCommand(app, table);
+    addReencodeCommand(app, table);
     addComponentCommand(app, table);
     addWalkCommand(app, table);
     addWrapCommands(app, table);
