@@ -48,12 +48,74 @@ Node nodeOf(const Velmora::ByteArray& octets) { return decode(bytesOf(octets), t
 
 Node encoded(const ASN1Object& value) { return nodeOf(Ostrel::DERCoder::encode(value)); }
 
-// The DER encoding of a node: its own octets when they are DER, else the library re-encodes them.
+// An identifier and a definite length, in their shortest forms, then `contents`.
+Velmora::ByteArray withHeader(unsigned int identifierBits, std::uint32_t tag, const Velmora::ByteArray& contents) {
+    unsigned char header[Ostrel::octets::kMaxIdentifierOctets + Ostrel::octets::kMaxLengthOctets];
+    std::size_t count = Ostrel::octets::writeIdentifier(identifierBits, tag, header);
+    count += Ostrel::octets::writeLength(contents.size(), header + count);
+    Velmora::ByteArray octets(header, count);
+    octets += contents;
+    return octets;
+}
+
+bool isStringType(std::uint32_t tag) { return tag == 3 || tag == 4 || tag == 12 || (tag >= 18 && tag <= 30); }
+
+// Appends the contents of the primitive segments inside element `index`; `unused` gets the unused
+// bit count of the last BIT STRING segment, whose leading octet the others' contents lose.
+void appendSegments(const Tree& tree, std::uint32_t index, Velmora::ByteArray& out, unsigned char& unused) {
+    const Element& e = tree.elements[index];
+    const bool bits = e.tag == 3;
+    for (std::uint32_t i = index + 1; i < e.subtreeEnd; i = tree.elements[i].subtreeEnd) {
+        const Element& segment = tree.elements[i];
+        if (segment.constructed()) {
+            appendSegments(tree, i, out, unused);
+            continue;
+        }
+        const unsigned char* contents = tree.data + segment.contentsOffset();
+        std::size_t count = segment.contentsEnd - segment.contentsOffset();
+        if (bits && count > 0) {
+            unused = contents[0];
+            ++contents;
+            --count;
+        }
+        out.append(contents, count);
+    }
+}
+
+// A constructed (segmented) string as one primitive string of all its octets.
+Velmora::ByteArray joinedSegments(const Tree& tree, std::uint32_t index) {
+    Velmora::ByteArray contents;
+    unsigned char unused = 0;
+    appendSegments(tree, index, contents, unused);
+    const std::uint32_t tag = tree.elements[index].tag;
+    if (tag == 3) contents = Velmora::ByteArray(unused) + contents;
+    // Through the library, which checks the value (a character string's octets, unused bits).
+    return Ostrel::DERCoder::encode(*Ostrel::BERCoder::decode(withHeader(0, tag, contents)));
+}
+
+// The DER form of element `index` of a BER tree: universal values through the library's decoder and
+// DER encoder (segmented strings joined, BOOLEAN as FF), structures rebuilt with definite lengths,
+// tagged primitives with their contents as they are.
+Velmora::ByteArray derOf(const Tree& tree, std::uint32_t index) {
+    const Element& e = tree.elements[index];
+    const bool universal = e.classBits() == 0;
+    if (universal && e.constructed() && isStringType(e.tag)) return joinedSegments(tree, index);
+    if (universal && !e.constructed())
+        return Ostrel::DERCoder::encode(*Ostrel::BERCoder::decode(Velmora::ByteArray(tree.data + e.offset, e.end - e.offset)));
+    Velmora::ByteArray contents;
+    if (!e.constructed())
+        contents = Velmora::ByteArray(tree.data + e.contentsOffset(), e.contentsEnd - e.contentsOffset());
+    for (std::uint32_t i = index + 1; e.constructed() && i < e.subtreeEnd; i = tree.elements[i].subtreeEnd)
+        contents += derOf(tree, i);
+    return withHeader(e.first & 0xE0u, e.tag, contents);
+}
+
+// The DER encoding of a node: its own octets when they are DER already.
 py::bytes encode(const Node& node) {
     const Element& element = node.element();
-    const Velmora::ByteArray octets(node.tree().data + element.offset, element.end - element.offset);
-    if (node.tree().der) return bytesOf(octets);
-    return bytesOf(Ostrel::DERCoder::encode(*Ostrel::BERCoder::decode(octets)));
+    if (node.tree().der)
+        return {reinterpret_cast<const char*>(node.tree().data + element.offset), element.end - element.offset};
+    return bytesOf(derOf(node.tree(), node.index()));
 }
 
 Velmora::BigNumber bigNumberOf(const py::int_& number) {
@@ -79,14 +141,9 @@ Node wrap(unsigned int classBits, std::uint32_t tag, const std::vector<py::bytes
     Velmora::ByteArray contents;
     for (const py::bytes& part : parts) {
         const std::string_view octets = part;
-        contents.append(reinterpret_cast<const unsigned char*>(octets.data()), octets.size());
+        contents.append(octets.data(), octets.size());
     }
-    unsigned char header[Ostrel::octets::kMaxIdentifierOctets + Ostrel::octets::kMaxLengthOctets];
-    std::size_t count = Ostrel::octets::writeIdentifier(classBits, tag, header);
-    count += Ostrel::octets::writeLength(contents.size(), header + count);
-    Velmora::ByteArray octets(header, count);
-    octets += contents;
-    return nodeOf(octets);
+    return nodeOf(withHeader(classBits, tag, contents));
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ void bindNode(py::module_& module) {
         })
         .def_property_readonly("is_der", [](const Node& n) { return n.tree().der; })
         .def("__len__", [](const Node& n) { return childrenOf(n).size(); })
-        .def("__getitem__", [](const Node& n, py::ssize_t i) { return childrenOf(n)[py::int_(i)]; })
+        .def("__getitem__", [](const Node& n, py::ssize_t i) { return py::object(childrenOf(n)[py::int_(i)]); })
         .def("__iter__", [](const Node& n) { return py::iter(childrenOf(n)); })
         .def("__repr__", &describe);
 }
