@@ -63,6 +63,19 @@ RATIOS += [
      None),
 ]
 
+# The Python module (bench/python_bench.py): decoding with every element touched against asn1crypto's
+# .native and pyasn1's generic decoder; the walk of a 1 GiB file against a plain 1 GB/s.
+RATIOS += [
+    ("Python: RSA-2048 cert, decode + touch every element", "python_cert_rsa2048/zentrik_full",
+     "python_cert_rsa2048/asn1crypto_native", 30.0),
+    ("Python: RSA-2048 cert, decode + touch every element", "python_cert_rsa2048/zentrik_full",
+     "python_cert_rsa2048/pyasn1_generic", 300.0),
+    ("Python: RSA-2048 cert, decode only", "python_cert_rsa2048/zentrik_decode",
+     "python_cert_rsa2048/pyasn1_generic", None),
+    ("Python: walk a 1 GiB BER file, every octet read", "python_walk_1GiB/zentrik",
+     "python_walk_1GiB/one_GB_per_second", 1.0),
+]
+
 # (label, case, judged relative to memcpy). A series bound by memory bandwidth (an OCTET STRING is one
 # copy) slows down with the caches as n grows, as memcpy does: it is judged against memcpy of the same
 # size. A series bound by work per element is judged on its own time per octet. Both from n = 64 KiB on,
