@@ -4,10 +4,10 @@
 
 namespace zentrik_py {
 
-void bindNode(pybind11::module_& module);         // Node
-void bindCodec(pybind11::module_& module);        // decode, encode, node constructors
-void bindTextCoders(pybind11::module_& module);   // Base64, quoted-printable, URL query strings
-void bindWalk(pybind11::module_& module);         // the streaming walk over a file
+void bindNode(pybind11::module_& module);        // Node
+void bindCodec(pybind11::module_& module);       // decode, encode, node constructors
+void bindTextCoders(pybind11::module_& module);  // Base64, quoted-printable, URL query strings
+void bindWalk(pybind11::module_& module);        // the streaming walk over a file
 
 // The octets of a bytes-like object as a bytes object (no copy when it is one already).
 pybind11::bytes asBytes(const pybind11::object& data);

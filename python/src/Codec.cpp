@@ -44,12 +44,17 @@ py::bytes bytesOf(const Velmora::ByteArray& octets) {
 }
 
 // A node over the DER encoding `octets` (checked as any decoded data).
-Node nodeOf(const Velmora::ByteArray& octets) { return decode(bytesOf(octets), true); }
+Node nodeOf(const Velmora::ByteArray& octets) {
+    return decode(bytesOf(octets), true);
+}
 
-Node encoded(const ASN1Object& value) { return nodeOf(Ostrel::DERCoder::encode(value)); }
+Node encoded(const ASN1Object& value) {
+    return nodeOf(Ostrel::DERCoder::encode(value));
+}
 
 // An identifier and a definite length, in their shortest forms, then `contents`.
-Velmora::ByteArray withHeader(unsigned int identifierBits, std::uint32_t tag, const Velmora::ByteArray& contents) {
+Velmora::ByteArray withHeader(unsigned int identifierBits, std::uint32_t tag,
+                              const Velmora::ByteArray& contents) {
     unsigned char header[Ostrel::octets::kMaxIdentifierOctets + Ostrel::octets::kMaxLengthOctets];
     std::size_t count = Ostrel::octets::writeIdentifier(identifierBits, tag, header);
     count += Ostrel::octets::writeLength(contents.size(), header + count);
@@ -58,7 +63,9 @@ Velmora::ByteArray withHeader(unsigned int identifierBits, std::uint32_t tag, co
     return octets;
 }
 
-bool isStringType(std::uint32_t tag) { return tag == 3 || tag == 4 || tag == 12 || (tag >= 18 && tag <= 30); }
+bool isStringType(std::uint32_t tag) {
+    return tag == 3 || tag == 4 || tag == 12 || (tag >= 18 && tag <= 30);
+}
 
 // Appends the contents of the primitive segments inside element `index`; `unused` gets the unused
 // bit count of the last BIT STRING segment, whose leading octet the others' contents lose.
@@ -101,7 +108,8 @@ Velmora::ByteArray derOf(const Tree& tree, std::uint32_t index) {
     const bool universal = e.classBits() == 0;
     if (universal && e.constructed() && isStringType(e.tag)) return joinedSegments(tree, index);
     if (universal && !e.constructed())
-        return Ostrel::DERCoder::encode(*Ostrel::BERCoder::decode(Velmora::ByteArray(tree.data + e.offset, e.end - e.offset)));
+        return Ostrel::DERCoder::encode(
+            *Ostrel::BERCoder::decode(Velmora::ByteArray(tree.data + e.offset, e.end - e.offset)));
     Velmora::ByteArray contents;
     if (!e.constructed())
         contents = Velmora::ByteArray(tree.data + e.contentsOffset(), e.contentsEnd - e.contentsOffset());
@@ -114,7 +122,8 @@ Velmora::ByteArray derOf(const Tree& tree, std::uint32_t index) {
 py::bytes encode(const Node& node) {
     const Element& element = node.element();
     if (node.tree().der)
-        return {reinterpret_cast<const char*>(node.tree().data + element.offset), element.end - element.offset};
+        return {reinterpret_cast<const char*>(node.tree().data + element.offset),
+                element.end - element.offset};
     return bytesOf(derOf(node.tree(), node.index()));
 }
 
@@ -164,7 +173,9 @@ void bindCodec(py::module_& module) {
         const std::string_view octets = b;
         return encoded(Ostrel::ASN1BitString(Velmora::ByteArray(octets.data(), octets.size()), unused));
     });
-    module.def("oid", [](const std::string& dotted) { return encoded(Ostrel::ASN1ObjectIdentifier(dotted.c_str())); });
+    module.def("oid", [](const std::string& dotted) {
+        return encoded(Ostrel::ASN1ObjectIdentifier(dotted.c_str()));
+    });
     module.def("string", &string);
     module.def("wrap", &wrap);
 }

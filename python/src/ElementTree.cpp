@@ -12,7 +12,8 @@ namespace failures = Velmora::failures;
 
 class ElementReader {
   public:
-    ElementReader(const unsigned char* data, std::size_t size, bool der) : data_(data), size_(size), der_(der) {}
+    ElementReader(const unsigned char* data, std::size_t size, bool der)
+        : data_(data), size_(size), der_(der) {}
 
     std::vector<Element> run() {
         if (size_ == 0) throw StructureError(failures::kNoData, 0, "no data to decode");
@@ -27,9 +28,9 @@ class ElementReader {
     // Reads the element at `at`, which must end by `limit`; returns where it ends.
     std::uint64_t read(std::uint64_t at, std::uint64_t limit, unsigned int depth) {
         if (depth > failures::kMaxNesting)
-            throw StructureError(failures::kTooDeep, at,
-                                 "elements nest more than " + std::to_string(failures::kMaxNesting) +
-                                     " levels deep");
+            throw StructureError(
+                failures::kTooDeep, at,
+                "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
         const std::size_t index = elements_.size();
         elements_.push_back(readHeader(at, limit));
         Element element = elements_[index];
@@ -38,7 +39,8 @@ class ElementReader {
             element.contentsEnd = readUntilEndOfContents(start, limit, depth);
             element.end = element.contentsEnd + 2;
         } else if (element.constructed()) {
-            for (std::uint64_t p = start; p < element.contentsEnd;) p = read(p, element.contentsEnd, depth + 1);
+            for (std::uint64_t p = start; p < element.contentsEnd;)
+                p = read(p, element.contentsEnd, depth + 1);
         }
         element.subtreeEnd = static_cast<std::uint32_t>(elements_.size());
         elements_[index] = element;
@@ -99,8 +101,8 @@ class ElementReader {
         throw StructureError(failures::kOverrun, at, message + " before the end of the enclosing element");
     }
 
-    [[noreturn]] void overrun(const Ostrel::octets::Identifier& identifier, std::uint64_t at, std::uint64_t end,
-                              std::uint64_t limit) const {
+    [[noreturn]] void overrun(const Ostrel::octets::Identifier& identifier, std::uint64_t at,
+                              std::uint64_t end, std::uint64_t limit) const {
         const std::string name = Ostrel::octets::elementName(identifier);
         if (limit == size_)
             throw StructureError(failures::kTruncated, at,

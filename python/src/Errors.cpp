@@ -52,6 +52,8 @@ void translate(std::exception_ptr failure) {
 
 }  // namespace
 
-void registerErrorTranslation() { py::register_exception_translator(&translate); }
+void registerErrorTranslation() {
+    py::register_exception_translator(&translate);
+}
 
 }  // namespace zentrik_py

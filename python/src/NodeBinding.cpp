@@ -2,6 +2,7 @@
 #include <pybind11/stl.h>
 
 #include "Bindings.h"
+#include "ElementProperties.h"
 #include "Tree.h"
 
 namespace py = pybind11;
@@ -42,12 +43,6 @@ py::bytes slice(const Node& node, std::uint64_t begin, std::uint64_t end) {
     return {reinterpret_cast<const char*>(node.tree().data + begin), static_cast<std::size_t>(end - begin)};
 }
 
-py::object lengthOf(const Node& node) {
-    const Element& element = node.element();
-    if (element.indefinite) return py::none();
-    return py::int_(element.contentsEnd - element.contentsOffset());
-}
-
 // The number of unused bits of a primitive BIT STRING, 0 for every other element.
 unsigned int unusedBits(const Node& node) {
     const Element& element = node.element();
@@ -59,33 +54,31 @@ unsigned int unusedBits(const Node& node) {
 std::string describe(const Node& node) {
     const Element& element = node.element();
     std::string text = "<zentrik.Node " + std::string(className(element.classBits())) + " " +
-                       std::to_string(element.tag) + (element.constructed() ? " constructed" : "") +
-                       " at " + std::to_string(element.offset) + ", ";
-    return text + (element.indefinite ? "indefinite length"
-                                      : std::to_string(element.contentsEnd - element.contentsOffset()) +
-                                            " octets") + ">";
+                       std::to_string(element.tag) + (element.constructed() ? " constructed" : "") + " at " +
+                       std::to_string(element.offset) + ", ";
+    return text +
+           (element.indefinite ? "indefinite length"
+                               : std::to_string(element.contentsEnd - element.contentsOffset()) + " octets") +
+           ">";
 }
 
 }  // namespace
 
 void bindNode(py::module_& module) {
-    py::class_<Node>(module, "Node", "One element of a decoded encoding.")
-        .def_property_readonly("tag", [](const Node& n) { return n.element().tag; })
-        .def_property_readonly("cls", [](const Node& n) { return className(n.element().classBits()); })
-        .def_property_readonly("constructed", [](const Node& n) { return n.element().constructed(); })
-        .def_property_readonly("offset", [](const Node& n) { return n.element().offset; })
-        .def_property_readonly("header_length", [](const Node& n) { return n.element().headerLength; })
-        .def_property_readonly("length", &lengthOf)
-        .def_property_readonly("value", &valueOf)
+    py::class_<Node> node(module, "Node", "One element of a decoded encoding.");
+    defineElementProperties(node, [](const Node& n) -> const Element& { return n.element(); });
+    node.def_property_readonly("value", &valueOf)
         .def_property_readonly("unused_bits", &unusedBits)
         .def_property_readonly("children", &childrenOf)
-        .def_property_readonly("der", [](const Node& n) { return slice(n, n.element().offset, n.element().end); })
-        .def_property_readonly("contents", [](const Node& n) {
-            return slice(n, n.element().contentsOffset(), n.element().contentsEnd);
-        })
+        .def_property_readonly("der",
+                               [](const Node& n) { return slice(n, n.element().offset, n.element().end); })
+        .def_property_readonly(
+            "contents",
+            [](const Node& n) { return slice(n, n.element().contentsOffset(), n.element().contentsEnd); })
         .def_property_readonly("is_der", [](const Node& n) { return n.tree().der; })
         .def("__len__", [](const Node& n) { return childrenOf(n).size(); })
-        .def("__getitem__", [](const Node& n, py::ssize_t i) { return py::object(childrenOf(n)[py::int_(i)]); })
+        .def("__getitem__",
+             [](const Node& n, py::ssize_t i) { return py::object(childrenOf(n)[py::int_(i)]); })
         .def("__iter__", [](const Node& n) { return py::iter(childrenOf(n)); })
         .def("__repr__", &describe);
 }

@@ -82,7 +82,8 @@ py::object timeOf(const std::string& text, bool generalized) {
     const py::object zone = zoneOf(text, at, ok);
     if (!ok || year < 0 || month < 0 || day < 0 || hour < 0) return py::str(text);
     try {
-        return py::module_::import("datetime").attr("datetime")(year, month, day, hour, minute, second, micro, zone);
+        return py::module_::import("datetime")
+            .attr("datetime")(year, month, day, hour, minute, second, micro, zone);
     } catch (const py::error_already_set&) {
         return py::str(text);  // a date that does not exist, such as month 13
     }
@@ -114,8 +115,8 @@ py::object convert(const ASN1Object& value) {
 }
 
 bool libraryDecodes(std::uint32_t tag) {
-    return (tag >= 1 && tag <= 6) || tag == 10 || tag == 12 || (tag >= 18 && tag <= 20) || (tag >= 22 && tag <= 24) ||
-           tag == 26 || tag == 28 || tag == 30;
+    return (tag >= 1 && tag <= 6) || tag == 10 || tag == 12 || (tag >= 18 && tag <= 20) ||
+           (tag >= 22 && tag <= 24) || tag == 26 || tag == 28 || tag == 30;
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ void checkRead(Fault fault, std::uint64_t at) {
 bool StreamWalker::next(StreamElement& found) {
     const std::uint64_t skipped = remaining_;
     if (in_.skip(remaining_) != skipped)
-        throw StructureError(failures::kTruncated, in_.getCount(), "the data ends inside an element's contents");
+        throw StructureError(failures::kTruncated, in_.getCount(),
+                             "the data ends inside an element's contents");
     remaining_ = 0;
     for (;;) {
         closeFinished();
@@ -52,7 +53,8 @@ void StreamWalker::closeFinished() {
 bool StreamWalker::readHeader(Element& element) {
     const std::uint64_t at = in_.getCount();
     if (!in_.hasData())
-        throw StructureError(failures::kTruncated, at, "the data ends inside an element of indefinite length");
+        throw StructureError(failures::kTruncated, at,
+                             "the data ends inside an element of indefinite length");
     auto next = [this] { return in_.readOctet(); };
     Ostrel::octets::Identifier identifier;
     checkRead(Ostrel::octets::readIdentifier(next, identifier), at);
@@ -73,7 +75,8 @@ bool StreamWalker::readHeader(Element& element) {
 
 // Whether `element` is the end-of-contents octets of the innermost open element (which it closes).
 bool StreamWalker::endsOpenElement(const Element& element) {
-    if (element.first != 0 || element.tag != 0 || element.indefinite || element.end != element.contentsOffset())
+    if (element.first != 0 || element.tag != 0 || element.indefinite ||
+        element.end != element.contentsOffset())
         return false;
     if (open_.empty() || !open_.back().indefinite)
         throw StructureError(failures::kMalformed, element.offset,
@@ -87,15 +90,18 @@ void StreamWalker::place(const Element& element) {
     if (!open_.empty() && !open_.back().indefinite && !element.indefinite && element.end > open_.back().end)
         throw StructureError(failures::kOverrun, element.offset,
                              "the element at offset " + std::to_string(element.offset) + " ends at octet " +
-                                 std::to_string(element.end) + ", past the end of its enclosing element at octet " +
+                                 std::to_string(element.end) +
+                                 ", past the end of its enclosing element at octet " +
                                  std::to_string(open_.back().end));
     if (element.constructed()) {
         if (open_.size() >= failures::kMaxNesting)
-            throw StructureError(failures::kTooDeep, element.offset,
-                                 "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
+            throw StructureError(
+                failures::kTooDeep, element.offset,
+                "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
         open_.push_back({element.end, element.indefinite});
     } else if (element.indefinite) {
-        throw StructureError(failures::kMalformed, element.offset, "a primitive element of indefinite length");
+        throw StructureError(failures::kMalformed, element.offset,
+                             "a primitive element of indefinite length");
     } else {
         remaining_ = element.contentsEnd - element.contentsOffset();
     }
@@ -105,7 +111,8 @@ std::size_t StreamWalker::readContents(char* destination, std::size_t count) {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count, remaining_));
     const std::size_t got = want == 0 ? 0 : in_.read(destination, want);
     if (got < want)
-        throw StructureError(failures::kTruncated, in_.getCount(), "the data ends inside an element's contents");
+        throw StructureError(failures::kTruncated, in_.getCount(),
+                             "the data ends inside an element's contents");
     remaining_ -= got;
     return got;
 }

@@ -11,8 +11,8 @@
 namespace zentrik_py {
 
 struct StreamElement {
-    Element element;          // contentsEnd and end are unknown (0) for indefinite lengths
-    unsigned int depth = 0;   // 0 for the elements at the top of the file
+    Element element;           // contentsEnd and end are unknown (0) for indefinite lengths
+    unsigned int depth = 0;    // 0 for the elements at the top of the file
     std::uint64_t serial = 0;  // which step of the walk found it
 };
 

@@ -57,7 +57,8 @@ py::bytes qpDecode(const py::object& text, bool strict) {
 std::string urlEncode(const std::vector<Field>& fields) {
     Velmora::URLNameValues values;
     for (const Field& field : fields)
-        values.addURLNameValueField(Velmora::URLNameValueField(Velmora::String(field.first), Velmora::String(field.second)));
+        values.addURLNameValueField(
+            Velmora::URLNameValueField(Velmora::String(field.first), Velmora::String(field.second)));
     return Velmora::URLCoder().encode(values).toUTF8();
 }
 
@@ -74,11 +75,14 @@ std::vector<Field> urlDecode(const std::string& query, bool strict) {
 
 void bindTextCoders(py::module_& module) {
     module.def("base64_encode", [](const py::object& data, bool lineBreaks) {
-        return transform(data, [lineBreaks](const Velmora::ByteArray& in) { return Velmora::Base64Coder(lineBreaks).encode(in); });
+        return transform(data, [lineBreaks](const Velmora::ByteArray& in) {
+            return Velmora::Base64Coder(lineBreaks).encode(in);
+        });
     });
     module.def("base64_decode", &base64Decode);
     module.def("qp_encode", [](const py::object& data, bool crlf) {
-        return transform(data, [crlf](const Velmora::ByteArray& in) { return Velmora::QPCoder(crlf).encode(in); });
+        return transform(data,
+                         [crlf](const Velmora::ByteArray& in) { return Velmora::QPCoder(crlf).encode(in); });
     });
     module.def("qp_decode", &qpDecode);
     module.def("url_encode", &urlEncode);

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "Bindings.h"
+#include "ElementProperties.h"
 #include "Errors.h"
 #include "StreamWalker.h"
 #include "Tree.h"
@@ -14,7 +15,7 @@ namespace zentrik_py {
 
 namespace {
 
-constexpr std::size_t kPiece = 64 * 1024;      // what one read of contents gives at most by default
+constexpr std::size_t kPiece = 64 * 1024;          // what one read of contents gives at most by default
 constexpr std::uint64_t kLargestValue = 1u << 20;  // primitive contents decoded whole as `value`
 
 // One element met by the walk; its contents can be read only until the walk moves on.
@@ -43,7 +44,8 @@ class WalkedElement {
         current("value");
         const std::uint64_t length = e.contentsEnd - e.contentsOffset();
         if (walker_->unread() != length) fail("value", "its contents have already been read in pieces");
-        if (length > kLargestValue) fail("value", "its contents are too large for one value: read them in pieces");
+        if (length > kLargestValue)
+            fail("value", "its contents are too large for one value: read them in pieces");
         unsigned char header[Ostrel::octets::kMaxIdentifierOctets + Ostrel::octets::kMaxLengthOctets];
         std::size_t count = Ostrel::octets::writeIdentifier(e.first & 0xE0u, e.tag, header);
         count += Ostrel::octets::writeLength(length, header + count);
@@ -85,27 +87,16 @@ class Walk {
     std::shared_ptr<StreamWalker> walker_;
 };
 
-py::object lengthOf(const Element& e) {
-    if (e.indefinite) return py::none();
-    return py::int_(e.contentsEnd - e.contentsOffset());
-}
-
 }  // namespace
 
 void bindWalk(py::module_& module) {
-    py::class_<WalkedElement>(module, "WalkedElement", "An element met by zentrik.ber.walk.")
-        .def_property_readonly("tag", [](const WalkedElement& w) { return w.element().tag; })
-        .def_property_readonly("cls", [](const WalkedElement& w) { return className(w.element().classBits()); })
-        .def_property_readonly("constructed", [](const WalkedElement& w) { return w.element().constructed(); })
-        .def_property_readonly("offset", [](const WalkedElement& w) { return w.element().offset; })
-        .def_property_readonly("header_length", [](const WalkedElement& w) { return w.element().headerLength; })
-        .def_property_readonly("length", [](const WalkedElement& w) { return lengthOf(w.element()); })
-        .def_property_readonly("depth", &WalkedElement::depth)
+    py::class_<WalkedElement> walked(module, "WalkedElement", "An element met by zentrik.ber.walk.");
+    defineElementProperties(walked, [](const WalkedElement& w) -> const Element& { return w.element(); });
+    walked.def_property_readonly("depth", &WalkedElement::depth)
         .def_property_readonly("value", &WalkedElement::value)
         .def("read", &WalkedElement::read, py::arg("most") = kPiece)
-        .def("chunks", [](py::object self) {
-            return py::module_::import("zentrik._walk").attr("chunks")(self);
-        });
+        .def("chunks",
+             [](py::object self) { return py::module_::import("zentrik._walk").attr("chunks")(self); });
     py::class_<Walk>(module, "Walk", "The elements of a BER or DER file in document order.")
         .def(py::init<const std::string&>())
         .def("__iter__", [](py::object self) { return self; })
