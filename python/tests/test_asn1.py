@@ -70,6 +70,7 @@ def test_crl_and_cms_values(files):
 def test_encode_gives_der(files):
     for name in ("rsa.der", "ec.der", "crl.der"):
         assert der.encode(der.decode(files[name])) == files[name]
+        assert der.encode(der.decode(memoryview(bytearray(files[name])))) == files[name]
     ber_root = ber.decode(files["signed.ber"])
     expected = cms.ContentInfo.load(files["signed.ber"]).dump(force=True)
     assert der.encode(ber_root) == expected

@@ -69,6 +69,11 @@ def test_walk_refuses_broken_files(tmp_path, data, number):
     assert failure.value.number == number
 
 
+def test_walk_of_a_missing_file(tmp_path):
+    with pytest.raises(FileNotFoundError):
+        ber.walk(tmp_path / "absent.ber")
+
+
 def test_contents_only_while_current(tmp_path):
     path = tmp_path / "two.ber"
     path.write_bytes(der.sequence([der.octet_string(b"abc"), der.integer(1)]).der)

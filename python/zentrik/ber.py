@@ -23,4 +23,6 @@ def walk(path):
     Each element gives its tag, cls, constructed, offset, header_length, length (None when
     indefinite) and depth; a primitive one also its contents through read(n), chunks() or value,
     as long as the walk has not moved on to the next element."""
-    return _native.Walk(os.fspath(path))
+    path = os.fspath(path)
+    open(path, "rb").close()  # OSError (FileNotFoundError, PermissionError) as for any file
+    return _native.Walk(path)
