@@ -88,9 +88,11 @@ def main():
         entry(f"{case}/pyasn1_generic", timed(lambda: pyasn1_decoder.decode(data), args.seconds), len(data)),
     ]
     make_big_file(args.big_file)
-    start = time.perf_counter()  # wall clock: the walk waits for the file as well
-    walk_everything(args.big_file)
-    elapsed = time.perf_counter() - start
+    elapsed = float("inf")
+    for _ in range(3):  # wall clock, best of three: the walk waits for the file as well
+        start = time.perf_counter()
+        walk_everything(args.big_file)
+        elapsed = min(elapsed, time.perf_counter() - start)
     results.append(entry("python_walk_1GiB/zentrik", elapsed, GIB))
     results.append(entry("python_walk_1GiB/one_GB_per_second", GIB / 1e9, GIB))
     with open(args.out, "w") as out:
