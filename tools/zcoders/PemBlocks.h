@@ -1,0 +1,30 @@
+#pragma once
+// PEM blocks read one at a time from a stream of text: memory holds one block, whatever the number
+// of blocks.
+
+#include <string>
+
+#include "OctetReader.h"
+#include "zentrik/platform/utils/ByteArray.h"
+
+namespace zcoders {
+
+// Whether `start`, the first octets of an input, is PEM text: white space, then "-----BEGIN".
+bool looksLikePEM(const Velmora::ByteArray& start);
+
+class PemBlocks {
+  public:
+    explicit PemBlocks(OctetReader& reader) : reader_(reader) {}
+
+    // Reads the next block, skipping any text before its BEGIN line: its label ("CERTIFICATE") and
+    // decoded data. False when no block is left. Throws when a block has no END line or no data.
+    bool next(std::string& label, Velmora::ByteArray& data);
+
+  private:
+    // Reads the next line without its line end; false at the end of the text.
+    bool readLine(std::string& line);
+
+    OctetReader& reader_;
+};
+
+}  // namespace zcoders
