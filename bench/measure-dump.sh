@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures `zcoders dump` (text and --json) on a generated CRL-like file of 900,000 elements beside
-# `openssl asn1parse`: elapsed time and peak memory (maximum resident set) from /usr/bin/time -v.
+# `openssl asn1parse`: elapsed time, processor time (user + system: steadier on a shared machine) and peak memory (maximum resident set) from /usr/bin/time -v.
 # Usage: bench/measure-dump.sh [ZCODERS] (default build/release/tools/zcoders/zcoders)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -44,10 +44,11 @@ measure() {
     local name="$1"
     shift
     /usr/bin/time -v "$@" > /dev/null 2> "$work/time"
-    local seconds rss
+    local seconds cpu rss
     seconds=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/time")
+    cpu=$(awk -F': ' '/User time|System time/ { total += $2 } END { printf "%.2f", total }' "$work/time")
     rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time")
-    printf '%-26s %10s s %10s KiB\n' "$name" "$seconds" "$rss"
+    printf '%-26s elapsed %8s  cpu %6s s  peak %8s KiB\n' "$name" "$seconds" "$cpu" "$rss"
 }
 measure "zcoders dump" "$zcoders" dump "$work/crl.der"
 measure "zcoders dump --json" "$zcoders" dump --json "$work/crl.der"

@@ -63,6 +63,7 @@ void dumpInput(const DumpOptions& options, const std::string& name) {
     settings.file = name;
     settings.ber = options.input.ber;
     settings.encapsulated = !options.noEncapsulated;
+    settings.json = options.json;
     settings.names = &names;
     const bool pem = options.input.inform == "pem" ||
                      (options.input.inform == "auto" && looksLikePEM(input.stream->peek(kPeek)));

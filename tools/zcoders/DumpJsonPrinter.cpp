@@ -1,5 +1,7 @@
 #include "DumpJsonPrinter.h"
 
+#include <charconv>
+
 #include "HexLines.h"
 #include "JsonText.h"
 
@@ -13,8 +15,7 @@ constexpr std::size_t kWriteSize = 64 * 1024;
 
 }  // namespace
 
-DumpJsonPrinter::DumpJsonPrinter(Velmora::OutputStream& out) : out_(out) {
-    text_ = "[";
+DumpJsonPrinter::DumpJsonPrinter(Velmora::OutputStream& out) : out_(out), text_(1, '[') {
     started_.push_back(false);
 }
 
@@ -28,13 +29,28 @@ void DumpJsonPrinter::startNode(const DumpElement& element, const std::string& t
     text_ += started_.back() ? ",\n{" : "\n{";
     started_.back() = true;
     const Ostrel::octets::Identifier& identifier = element.identifier;
-    text_ += "\"offset\":" + std::to_string(element.offset) + ",\"depth\":" + std::to_string(element.depth) +
-             ",\"header_length\":" + std::to_string(element.headerLength) +
-             ",\"length\":" + (element.indefinite() ? std::string("null") : std::to_string(element.length)) +
-             ",\"class\":\"" + kClasses[identifier.classBits() >> 6] + "\",\"tag\":" +
-             std::to_string(identifier.number) + ",\"constructed\":" + (identifier.constructed() ? "true" : "false") +
-             ",\"type\":" + (identifier.classBits() == 0 ? jsonString(type) : std::string("null"));
-    if (started_.size() == 1 && !pemLabel_.empty()) text_ += ",\"pem_label\":" + jsonString(pemLabel_);
+    text_ += "\"offset\":";
+    appendNumber(element.offset);
+    text_ += ",\"depth\":";
+    appendNumber(element.depth);
+    text_ += ",\"header_length\":";
+    appendNumber(element.headerLength);
+    text_ += ",\"length\":";
+    if (element.indefinite())
+        text_ += "null";
+    else
+        appendNumber(static_cast<std::uint64_t>(element.length));
+    text_.append(",\"class\":\"").append(kClasses[identifier.classBits() >> 6]).append("\",\"tag\":");
+    appendNumber(identifier.number);
+    text_.append(",\"constructed\":").append(identifier.constructed() ? "true" : "false").append(",\"type\":");
+    text_.append(identifier.classBits() == 0 ? jsonString(type) : std::string("null"));
+    if (started_.size() == 1 && !pemLabel_.empty()) text_.append(",\"pem_label\":").append(jsonString(pemLabel_));
+}
+
+void DumpJsonPrinter::appendNumber(std::uint64_t number) {
+    char digits[24];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+    text_.append(digits, static_cast<std::size_t>(end.ptr - digits));
 }
 
 void DumpJsonPrinter::openArray(const char* member) {
@@ -70,9 +86,12 @@ void DumpJsonPrinter::primitive(const DumpElement& element, const ShownValue& va
     } else {
         text_ += value.json;
     }
-    if (value.unusedBits >= 0) text_ += ",\"unused_bits\":" + std::to_string(value.unusedBits);
-    if (!value.name.empty()) text_ += ",\"name\":" + jsonString(value.name);
-    if (!value.iso.empty()) text_ += ",\"iso\":" + jsonString(value.iso);
+    if (value.unusedBits >= 0) {
+        text_ += ",\"unused_bits\":";
+        appendNumber(static_cast<std::uint64_t>(value.unusedBits));
+    }
+    if (!value.name.empty()) text_.append(",\"name\":").append(jsonString(value.name));
+    if (!value.iso.empty()) text_.append(",\"iso\":").append(jsonString(value.iso));
     if (value.badTime) text_ += ",\"valid_time\":false";
 }
 

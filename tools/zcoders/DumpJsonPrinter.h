@@ -2,6 +2,7 @@
 // dump's JSON output: one array of the top-level elements, each an object with its place, its tag,
 // its value and the elements inside it, written as the walker finds them.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ class DumpJsonPrinter : public DumpSink {
     void openArray(const char* member);
     void closeArray();
     void write();
+    void appendNumber(std::uint64_t number);
 
     Velmora::OutputStream& out_;
     std::string text_;

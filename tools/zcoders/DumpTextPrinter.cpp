@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,6 +16,15 @@ namespace {
 constexpr std::uint64_t kShownOctets = 96;
 constexpr std::size_t kInlineOctets = 16;
 constexpr unsigned int kDefaultWidth = 80;
+
+// Appends a number right-aligned in `width` columns (more when it needs them).
+void appendNumber(std::string& text, std::uint64_t number, std::size_t width) {
+    char digits[24];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+    const auto count = static_cast<std::size_t>(end.ptr - digits);
+    if (count < width) text.append(width - count, ' ');
+    text.append(digits, count);
+}
 
 }  // namespace
 
@@ -33,12 +43,16 @@ DumpTextPrinter::DumpTextPrinter(Velmora::OutputStream& out, unsigned int width,
     : out_(out), width_(width), full_(full) {}
 
 void DumpTextPrinter::startLine(const DumpElement& element) {
-    char numbers[64];
-    const std::string length = element.indefinite() ? "inf" : std::to_string(element.length);
-    const int written = std::snprintf(numbers, sizeof numbers, "%6llu %u %5s: ",
-                                      static_cast<unsigned long long>(element.offset), element.headerLength,
-                                      length.c_str());
-    line_.assign(numbers, static_cast<std::size_t>(written));
+    line_.clear();
+    appendNumber(line_, element.offset, 6);
+    line_ += ' ';
+    appendNumber(line_, element.headerLength, 1);
+    line_ += ' ';
+    if (element.indefinite())
+        line_ += "  inf";
+    else
+        appendNumber(line_, static_cast<std::uint64_t>(element.length), 5);
+    line_ += ": ";
     prefixWidth_ = line_.size();
     line_.append(2 * element.depth, ' ');
 }

@@ -5,6 +5,7 @@
 #include "JsonText.h"
 #include "StringText.h"
 #include "TimeText.h"
+#include "ToolSupport.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/DERCoder.h"
 #include "zentrik/platform/asn1/ASN1.h"
@@ -50,6 +51,17 @@ void showOctets(ShownValue& shown, const unsigned char* octets, std::size_t coun
     shown.showHex = true;
 }
 
+std::string_view asText(const unsigned char* contents, std::size_t count) {
+    return {reinterpret_cast<const char*>(contents), count};
+}
+
+// Digits, dots and signs need no escaping in JSON.
+std::string jsonPlain(const std::string& text) {
+    std::string json(1, '"');
+    json.append(text).append(1, '"');
+    return json;
+}
+
 // An element without a decoder: its contents as text when they are printable ASCII, else in hex.
 void describeRaw(ShownValue& shown, const unsigned char* contents, std::size_t count) {
     showOctets(shown, contents, count);
@@ -57,14 +69,13 @@ void describeRaw(ShownValue& shown, const unsigned char* contents, std::size_t c
     for (std::size_t i = 0; i < count && printable; ++i) printable = contents[i] >= 0x20 && contents[i] <= 0x7E;
     if (!printable) return;
     shown.showHex = false;
-    shown.text = quotedText(Velmora::String::fromUTF8(std::string_view(reinterpret_cast<const char*>(contents), count)),
-                            TextForm::ascii);
+    shown.text = quotedOctets(asText(contents, count));
 }
 
 void describeInteger(ShownValue& shown, const Ostrel::ASN1Object& value, const unsigned char* contents,
                      std::size_t count) {
     const std::string decimal = asn1_const_cast<Ostrel::ASN1Integer>(&value)->getValue().toDecimal();
-    shown.json = jsonString(decimal);
+    shown.json = jsonPlain(decimal);
     if (count <= kDecimalOctets) {
         shown.text = decimal;
         return;
@@ -74,19 +85,30 @@ void describeInteger(ShownValue& shown, const Ostrel::ASN1Object& value, const u
     shown.showHex = shown.hexBelow = true;
 }
 
-void describeTime(ShownValue& shown, const Ostrel::ASN1Object& value, bool utc) {
-    const std::string text = asn1_const_cast<Ostrel::ASN1Time>(&value)->getValue().toUTF8();
+// The text of a time is its contents octets.
+void describeTime(ShownValue& shown, std::string_view text, bool utc, bool json) {
     const std::optional<std::string> iso = utc ? isoFromUTCTime(text) : isoFromGeneralizedTime(text);
-    shown.text = quotedText(Velmora::String::fromUTF8(text), TextForm::ascii);
-    shown.json = jsonString(text);
+    if (json)
+        shown.json = jsonString(text);
+    else
+        shown.text = quotedOctets(text);
     if (iso)
         shown.iso = *iso;
     else
         shown.badTime = true;
 }
 
+void describeText(ShownValue& shown, const Ostrel::ASN1Object& value, std::uint32_t number, bool json) {
+    const Velmora::String& text = asn1_const_cast<Ostrel::ASN1String>(&value)->getValue();
+    const TextForm form = *textForm(number);
+    if (json)
+        shown.json = jsonString(plainText(text, form));
+    else
+        shown.text = quotedText(text, form);
+}
+
 void describeDecoded(ShownValue& shown, const Ostrel::ASN1Object& value, std::uint32_t number,
-                     const unsigned char* contents, std::size_t count, const OidNames& names) {
+                     const unsigned char* contents, std::size_t count, bool json) {
     switch (number) {
         case 1: {
             const bool truth = asn1_const_cast<Ostrel::ASN1Boolean>(&value)->getValue();
@@ -99,7 +121,7 @@ void describeDecoded(ShownValue& shown, const Ostrel::ASN1Object& value, std::ui
             break;
         case 3:
             shown.unusedBits = contents[0];
-            shown.text = "(" + std::to_string(shown.unusedBits) + " unused bits)";
+            shown.text.assign(1, '(').append(countOf(contents[0], "unused bit", "unused bits")).append(1, ')');
             showOctets(shown, contents + 1, count - 1);
             break;
         case 4:
@@ -110,23 +132,18 @@ void describeDecoded(ShownValue& shown, const Ostrel::ASN1Object& value, std::ui
             break;
         case 6:
             shown.text = value.toString().toUTF8();
-            shown.json = jsonString(shown.text);
-            shown.name = std::string(names.find(shown.text));
+            shown.json = jsonPlain(shown.text);
             break;
         case 10:
             shown.text = std::to_string(asn1_const_cast<Ostrel::ASN1Enumerated>(&value)->getValue());
-            shown.json = jsonString(shown.text);
+            shown.json = jsonPlain(shown.text);
             break;
         case 23:
         case 24:
-            describeTime(shown, value, number == 23);
+            describeTime(shown, asText(contents, count), number == 23, json);
             break;
-        default: {
-            const Velmora::String& text = asn1_const_cast<Ostrel::ASN1String>(&value)->getValue();
-            const TextForm form = *textForm(number);
-            shown.text = quotedText(text, form);
-            shown.json = jsonString(plainText(text, form));
-        }
+        default:
+            describeText(shown, value, number, json);
     }
 }
 
@@ -137,7 +154,7 @@ std::string elementType(const Ostrel::octets::Identifier& identifier) {
 }
 
 ShownValue describeValue(const DumpElement& element, const unsigned char* encoding, std::size_t headerLength,
-                         bool ber, const OidNames& names) {
+                         bool ber, bool json, const OidNames& names) {
     ShownValue shown;
     shown.type = elementType(element.identifier);
     shown.json = "null";
@@ -151,7 +168,8 @@ ShownValue describeValue(const DumpElement& element, const unsigned char* encodi
     const Velmora::ByteArray octets(encoding, headerLength + count);
     const Velmora::SmartPointer<Ostrel::ASN1Object> value =
         ber ? Ostrel::BERCoder::decode(octets) : Ostrel::DERCoder::decode(octets);
-    describeDecoded(shown, *value, number, contents, count, names);
+    describeDecoded(shown, *value, number, contents, count, json);
+    if (number == 6) shown.name = std::string(names.find(shown.text));
     return shown;
 }
 

@@ -192,7 +192,7 @@ void ElementWalker::walkPrimitive(const DumpElement& element) {
     const std::size_t headerSize = scratch_.size() - count;
     ShownValue value;
     try {
-        value = describeValue(element, scratch_.data(), headerSize, settings_.ber, *settings_.names);
+        value = describeValue(element, scratch_.data(), headerSize, settings_.ber, settings_.json, *settings_.names);
     } catch (const LocatedFailure&) {
         throw;
     } catch (...) {

@@ -9,7 +9,7 @@
 
 #include "DumpSink.h"
 #include "OctetReader.h"
-#include "OidNamesStandIn.h"
+#include "OidNames.h"
 
 namespace zcoders {
 
@@ -19,6 +19,7 @@ struct WalkSettings {
     bool ber = false;          // decode with the BER rules; set when the input shows BER
     bool encapsulated = true;  // look for elements inside OCTET and BIT STRINGs
     bool derOnly = false;      // refuse the indefinite form
+    bool json = false;         // values are put into words for the JSON output
     const OidNames* names = nullptr;
 };
 

@@ -63,6 +63,23 @@ std::string quotedText(const Velmora::String& text, TextForm form) {
     return out + "\"";
 }
 
+std::string quotedOctets(std::string_view octets) {
+    std::string out;
+    out.reserve(octets.size() + 2);
+    out += '"';
+    for (const char c : octets) {
+        const auto octet = static_cast<unsigned char>(c);
+        if (octet < 0x20 || octet >= 0x7F) {
+            appendEscape(out, "\\x%02X", octet);
+        } else {
+            if (c == '"' || c == '\\') out += '\\';
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
 std::string plainText(const Velmora::String& text, TextForm form) {
     std::string out;
     for (char32_t c : text.codePoints())

@@ -19,6 +19,12 @@ std::string twoDigits(int value) {
     return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
 }
 
+void appendDigits(std::string& text, int value, int count) {
+    char digits[4];
+    for (int i = count - 1; i >= 0; --i, value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+    text.append(digits, static_cast<std::size_t>(count));
+}
+
 bool validDate(int year, int month, int day) {
     static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) return false;
@@ -46,9 +52,21 @@ struct Clock {
         return validDate(year, month, day) && hour >= 0 && hour <= 23 && minute <= 59 && second <= 60;
     }
     std::string iso() const {
-        std::string text = std::to_string(year) + "-" + twoDigits(month) + "-" + twoDigits(day) + "T" +
-                           twoDigits(hour) + ":" + twoDigits(minute < 0 ? 0 : minute);
-        if (second >= 0) text += ":" + twoDigits(second);
+        std::string text;
+        text.reserve(32);
+        appendDigits(text, year, 4);
+        text += '-';
+        appendDigits(text, month, 2);
+        text += '-';
+        appendDigits(text, day, 2);
+        text += 'T';
+        appendDigits(text, hour, 2);
+        text += ':';
+        appendDigits(text, minute < 0 ? 0 : minute, 2);
+        if (second >= 0) {
+            text += ':';
+            appendDigits(text, second, 2);
+        }
         return text;
     }
 };
@@ -89,7 +107,8 @@ std::optional<std::string> isoFromGeneralizedTime(std::string_view text) {
         std::size_t end = at + 1;
         while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
         if (end == at + 1) return std::nullopt;
-        fraction = "." + std::string(text.substr(at + 1, end - at - 1));
+        fraction.assign(text.substr(at, end - at));
+        fraction[0] = '.';
         at = end;
     }
     const std::optional<std::string> suffix = zone(text, at, true);
