@@ -262,6 +262,24 @@ INSTANTIATE_TEST_SUITE_P(
         GeneratedValue{"EXPLICIT:40,NULL", {"[40]", "  NULL"}},
         GeneratedValue{"IMPLICIT:7,FORMAT:HEX,OCTETSTRING:C0000207", {"[7] C0 00 02 07"}}));
 
+TEST(DumpCommand, NamesOfIdentifiersAndTimesInBothOutputs) {
+    TempDir dir;
+    const std::string names = dir.file("names.txt", "# local names\n1.3.6.1.4.1.99999.1 example arc\n");
+    const std::string input = der(0x30, fromHex("06 03 55 04 03  06 09 2B 06 01 04 01 86 8D 1F 01") +
+                                             der(0x17, "261207215440Z"));
+    const Result text = runTool({"dump", "--oids", names}, input);
+    ASSERT_EQ(text.status, 0) << text.err;
+    const std::vector<std::string> expected = {"SEQUENCE", "  OBJECT IDENTIFIER 2.5.4.3 (commonName)",
+                                               "  OBJECT IDENTIFIER 1.3.6.1.4.1.99999.1 (example arc)",
+                                               "  UTCTime \"261207215440Z\" (2026-12-07T21:54:40Z)"};
+    EXPECT_EQ(dumpTexts(text.out), expected);
+    EXPECT_EQ(dumpTexts(runTool({"dump"}, input).out).at(2), "  OBJECT IDENTIFIER 1.3.6.1.4.1.99999.1");
+    const Result json = runTool({"dump", "--json", "--oids", names}, input);
+    EXPECT_NE(json.out.find("\"value\":\"2.5.4.3\",\"name\":\"commonName\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"name\":\"example arc\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"value\":\"261207215440Z\",\"iso\":\"2026-12-07T21:54:40Z\""), std::string::npos);
+}
+
 TEST(DumpCommand, OctetsThatAreNoValidTextOrTime) {
     const std::string input = der(0x0C, "A\xFF" "B") + der(0x16, "A\xE9") + der(0x17, "261307215440Z") +
                               der(0x18, "20230229120000Z") + der(0x1E, std::string("\xD8\x00", 2));
@@ -340,8 +358,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "ends inside the length octets of the OCTET STRING at offset 3 [error 26, zcoders dump]",
                     1},
         LocatedCase{"PastItsParent", fromHex("30 03 02 02 05 07"),
-                    "offset 2: the INTEGER at offset 2 ends at offset 6, past the end of the SEQUENCE at offset 0 "
-                    "at offset 5 [error 28, zcoders dump]",
+                    "offset 2: the INTEGER at offset 2 ends at offset 6, past the end of the SEQUENCE at offset 0, "
+                    "which ends at offset 5 [error 28, zcoders dump]",
                     1},
         LocatedCase{"NoEndOfContents", fromHex("30 80 02 01 05"),
                     "offset 0: the SEQUENCE at offset 0 has the indefinite length, and the input ends at offset 5 "

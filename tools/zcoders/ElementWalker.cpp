@@ -126,7 +126,7 @@ void ElementWalker::checkPlace(const DumpElement& element, const DumpElement* pa
     if (end > endOf(*bound))
         failAt(element.offset, failures::kOverrun,
                about(element) + " ends at offset " + std::to_string(end) + ", past the end of " + about(*bound) +
-                   " at offset " + std::to_string(endOf(*bound)));
+                   ", which ends at offset " + std::to_string(endOf(*bound)));
 }
 
 bool ElementWalker::walkElement(const DumpElement* parent, const DumpElement* bound, unsigned int depth) {
