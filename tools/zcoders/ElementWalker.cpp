@@ -229,8 +229,10 @@ std::size_t ElementWalker::encapsulatedStart(const DumpElement& element, const u
     if (!settings_.encapsulated || (first != 0x04 && !bitString) || (bitString && (count < 1 || contents[0] != 0)))
         return std::string::npos;
     const std::size_t skipped = bitString ? 1 : 0;
-    if (count - skipped < 2 || count - skipped > kEncapsulationLimit) return std::string::npos;
+    const std::size_t size = count - skipped;
+    if (size < 2 || size > std::min(kEncapsulationLimit, settings_.encapsulationBudget)) return std::string::npos;
     WalkSettings inner = settings_;
+    inner.encapsulationBudget -= size;
     inner.encapsulated = false;
     inner.derOnly = true;
     inner.ber = false;
@@ -250,6 +252,7 @@ std::size_t ElementWalker::encapsulatedStart(const DumpElement& element, const u
 
 void ElementWalker::walkEncapsulated(const DumpElement& element, const unsigned char* contents, std::size_t count) {
     WalkSettings inner = settings_;
+    inner.encapsulationBudget -= count;
     inner.derOnly = true;
     inner.ber = false;
     OctetReader reader(contents, count, element.contentsOffset() + static_cast<std::uint64_t>(element.length - count));

@@ -20,6 +20,9 @@ struct WalkSettings {
     bool encapsulated = true;  // look for elements inside OCTET and BIT STRINGs
     bool derOnly = false;      // refuse the indefinite form
     bool json = false;         // values are put into words for the JSON output
+    // Octets of string contents that may still be searched for elements, however deeply strings
+    // nest inside strings: each search holds the contents it searches.
+    std::size_t encapsulationBudget = 4 << 20;
     const OidNames* names = nullptr;
 };
 
