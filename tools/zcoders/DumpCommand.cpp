@@ -37,7 +37,7 @@ std::unique_ptr<DumpSink> makePrinter(const DumpOptions& options, Velmora::Outpu
 }
 
 void walkPEM(OctetReader& reader, DumpSink& sink, WalkSettings& settings) {
-    PemBlocks blocks(reader);
+    PemBlocks blocks(reader, settings.file);
     std::string label;
     Velmora::ByteArray data;
     unsigned int count = 0;
@@ -50,7 +50,8 @@ void walkPEM(OctetReader& reader, DumpSink& sink, WalkSettings& settings) {
         OctetReader block(data.data(), data.size(), 0);
         ElementWalker(block, sink, settings).walkAll();
     }
-    if (count == 0) fail(kBadPEM, "dump", "no \"-----BEGIN\" line in the input");
+    if (count == 0)
+        throw LocatedFailure(settings.file, 0, "no \"-----BEGIN\" line in the input", kBadPEM, "zcoders dump");
 }
 
 void dumpInput(const DumpOptions& options, const std::string& name) {

@@ -1,8 +1,10 @@
 #include "PemBlocks.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "ASN1Input.h"
+#include "LocatedFailure.h"
 #include "ToolSupport.h"
 
 namespace zcoders {
@@ -50,17 +52,23 @@ bool PemBlocks::readLine(std::string& line) {
 
 bool PemBlocks::next(std::string& label, Velmora::ByteArray& data) {
     std::string line;
+    std::uint64_t start = 0;
     do {
+        start = reader_.offset();
         if (!readLine(line)) return false;
     } while (!startsWith(line, kBegin));
     label = labelOf(line);
     std::string block = line + "\n";
-    for (;;) {
-        if (!readLine(line)) fail(kBadPEM, "dump", "the PEM block " + label + " has no END line");
-        block += line + "\n";
-        if (startsWith(line, kEnd)) break;
+    try {
+        for (;;) {
+            if (!readLine(line)) fail(kBadPEM, "dump", "the PEM block " + label + " has no END line");
+            block += line + "\n";
+            if (startsWith(line, kEnd)) break;
+        }
+        decodePEM(Velmora::ByteArray(std::string_view(block)), false, data, "dump");
+    } catch (...) {
+        rethrowLocated(file_, start);
     }
-    decodePEM(Velmora::ByteArray(std::string_view(block)), false, data, "dump");
     return true;
 }
 

@@ -3,6 +3,7 @@
 // of blocks.
 
 #include <string>
+#include <utility>
 
 #include "OctetReader.h"
 #include "zentrik/platform/utils/ByteArray.h"
@@ -14,10 +15,12 @@ bool looksLikePEM(const Velmora::ByteArray& start);
 
 class PemBlocks {
   public:
-    explicit PemBlocks(OctetReader& reader) : reader_(reader) {}
+    // `file` names the input in failures.
+    PemBlocks(OctetReader& reader, std::string file) : reader_(reader), file_(std::move(file)) {}
 
     // Reads the next block, skipping any text before its BEGIN line: its label ("CERTIFICATE") and
-    // decoded data. False when no block is left. Throws when a block has no END line or no data.
+    // decoded data. False when no block is left. Throws a LocatedFailure at the block's BEGIN line
+    // when it has no END line or no data.
     bool next(std::string& label, Velmora::ByteArray& data);
 
   private:
@@ -25,6 +28,7 @@ class PemBlocks {
     bool readLine(std::string& line);
 
     OctetReader& reader_;
+    std::string file_;
 };
 
 }  // namespace zcoders
