@@ -386,6 +386,9 @@ TEST(DumpCommand, FileFailuresAreNotDataFailures) {
     const Result folder = runTool({"dump", "/"});
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.err, "zcoders: cannot read /: Is a directory\n");
+    const Result full = runShell(shellQuote(zcodersPath()) + " dump " + shellQuote(sampleDER()) + " > /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "zcoders: cannot write standard output: No space left on device\n");
     const Result pem = runTool({"dump"}, "\n-----BEGIN CERTIFICATE-----\nMIIB\n");
     EXPECT_EQ(pem.status, 1);
     EXPECT_EQ(pem.err,
