@@ -277,3 +277,26 @@ TEST(Base64InputStreamTest, NoisyTextDecodesAsTheWholeText) {
         }
     }
 }
+
+// Text held in memory is decoded where it lies: reads of every size, small ones included, give what
+// the whole-text decoder gives, and the count follows them.
+TEST(Base64InputStreamTest, ReadsOfAnySizeFromTextInMemory) {
+    std::mt19937 rng(28);
+    const ByteArray data = randomBytes(rng, 20000);
+    const ByteArray noisy = coders_test::randomFrom(
+        rng, 20000, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/\r\n \x80");
+    const ByteArray texts[] = {Base64Coder(true).encode(data), Base64Coder(false).encode(data), noisy};
+    std::vector<unsigned char> buffer(70000);
+    for (const ByteArray& text : texts) {
+        const ByteArray expected = Base64Coder().decode(text);
+        for (const std::size_t largest : {3u, 60u, 70000u}) {
+            std::uniform_int_distribution<std::size_t> size(1, largest);
+            ByteArrayInputStream source(text);
+            Base64InputStream in(source);
+            ByteArray got;
+            for (std::size_t n; (n = in.read(buffer.data(), size(rng))) > 0;) got.append(buffer.data(), n);
+            EXPECT_TRUE(got == expected) << largest;
+            EXPECT_EQ(in.getCount(), got.size());
+        }
+    }
+}
