@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const ByteArray text = Base64Coder(breakLines).encode(data);
         require(drain(text, input.control, choices) == data,
                 "Base64InputStream does not read encoded data back", data);
-        require(readInPlace(text, choices) == data, "Base64InputStream does not read encoded data back in place",
-                data);
+        require(readInPlace(text, choices) == data,
+                "Base64InputStream does not read encoded data back in place", data);
     }
 
     ByteArrayOutputStream target;

@@ -191,6 +191,12 @@ std::size_t encode(const unsigned char* in, std::size_t n, unsigned char* out, b
     if (!haveAVX2()) return encodeScalar(in, n, out, breakLines);
     unsigned char* const start = out;
     if (breakLines) {
+        // Whole lines by the vector loop while 4 octets past them can be read, the last one or two apart.
+        const std::size_t lines = n >= kLineInput + 4 ? (n - 4) / kLineInput : 0;
+        encodeLinesAVX2(in, lines, out);
+        in += lines * kLineInput;
+        n -= lines * kLineInput;
+        out += lines * (kLineChars + 2);
         for (; n >= kLineInput; n -= kLineInput, in += kLineInput) {
             out += encodeGroupsVector(in, kLineInput, out);
             *out++ = '\r';
