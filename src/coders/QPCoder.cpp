@@ -1,11 +1,16 @@
 #include "zentrik/coders/QPCoder.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "zentrik/coders/Base64Vector.h"  // haveAVX2
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -27,8 +32,16 @@ constexpr bool isBlank(unsigned b) {
     return b == ' ' || b == '\t';
 }
 
+// Inlined everywhere, so that the loops built for AVX2 below compile their helpers for it as well.
+#define ZENTRIK_QP_INLINE [[gnu::always_inline]] inline
+#if defined(__x86_64__) || defined(__i386__)
+#define ZENTRIK_QP_AVX2(features) __attribute__((target(features)))
+#else
+#define ZENTRIK_QP_AVX2(features)  // haveAVX2() is false: never called
+#endif
+
 // Copies `length` octets, 32 at a time: up to 31 more are read and written (the caller has room).
-inline void copyWide(unsigned char* o, const unsigned char* from, unsigned length) {
+ZENTRIK_QP_INLINE void copyWide(unsigned char* o, const unsigned char* from, unsigned length) {
     std::memcpy(o, from, 32);
     for (unsigned k = 32; k < length; k += 32) std::memcpy(o + k, from + k, 32);
 }
@@ -62,13 +75,13 @@ constexpr std::array<unsigned char, 256> kBlankBreaker = [] {
     return t;
 }();
 
-inline std::uint32_t codeOf(unsigned char b, unsigned nextBreaksBlank) {
+ZENTRIK_QP_INLINE std::uint32_t codeOf(unsigned char b, unsigned nextBreaksBlank) {
     return kEncodeCode[2u * b + nextBreaksBlank];
 }
 
 // Stores the characters of `code` at `o`, four octets wide: only its length of them count, the
 // others are overwritten or lie in the slack of the room.
-inline void storeCode(unsigned char* o, std::uint32_t code) {
+ZENTRIK_QP_INLINE void storeCode(unsigned char* o, std::uint32_t code) {
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(o, &code, 4);
     } else {
@@ -80,7 +93,7 @@ inline void storeCode(unsigned char* o, std::uint32_t code) {
 
 // Bit k set when p[k] is more than a character copied: an octet to escape, or a blank whose fate
 // depends on p[k + 1]; for the 64 octets at `p` (65 are read).
-inline std::uint64_t specialMask(const unsigned char* p) {
+ZENTRIK_QP_INLINE std::uint64_t specialMask(const unsigned char* p) {
     std::uint64_t mask = 0;
 #if defined(__SSE2__)
     const auto splat = [](char c) { return _mm_set1_epi8(c); };
@@ -106,6 +119,38 @@ inline std::uint64_t specialMask(const unsigned char* p) {
     return mask;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// specialMask, 32 octets at a time.
+ZENTRIK_QP_AVX2("avx2") std::uint64_t specialMaskAVX2(const unsigned char* p) {
+    std::uint64_t mask = 0;
+    for (unsigned k = 0; k < 64; k += 32) {
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + k));
+        const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + k + 1));
+        // 0x21..0x7E but '=' (signed: 0x80..0xFF are below 0x21)
+        const __m256i printable =
+            _mm256_andnot_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8('=')),
+                                _mm256_and_si256(_mm256_cmpgt_epi8(b, _mm256_set1_epi8(0x20)),
+                                                 _mm256_cmpgt_epi8(_mm256_set1_epi8(0x7F), b)));
+        const __m256i blank = _mm256_or_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(' ')),
+                                              _mm256_cmpeq_epi8(b, _mm256_set1_epi8('\t')));
+        const __m256i nextBreaks =
+            _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(next, _mm256_set1_epi8(' ')),
+                                            _mm256_cmpeq_epi8(next, _mm256_set1_epi8('\t'))),
+                            _mm256_or_si256(_mm256_cmpeq_epi8(next, _mm256_set1_epi8('\r')),
+                                            _mm256_cmpeq_epi8(next, _mm256_set1_epi8('\n'))));
+        const __m256i copied = _mm256_or_si256(printable, _mm256_andnot_si256(nextBreaks, blank));
+        const auto bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(copied)) ^ 0xFFFFFFFFu;
+        mask |= std::uint64_t{bits} << k;
+    }
+    return mask;
+}
+
+#else
+std::uint64_t specialMaskAVX2(const unsigned char* p) {
+    return specialMask(p);
+}
+#endif
+
 // Turns octets into soft-broken text chunk after chunk, the column running on across chunks.
 class QPEncoder {
   public:
@@ -121,8 +166,8 @@ class QPEncoder {
     // octet after them, or -1 when the data ends there; it decides whether a final blank stays plain.
     std::size_t encodeChunk(const unsigned char* p, std::size_t n, int following, unsigned char* o) {
         if (n == 0) return 0;
-        std::size_t w = 0, i = 0;
-        for (; i + kReadable <= n; i += kWindow) w = encodeWindow(p + i, o, w);
+        std::size_t w = 0;
+        const std::size_t i = vector ? encodeWindowsAVX2(p, n, o, w) : encodeWindows<specialMask>(p, n, o, w);
         w = encodeOctets(p + i, n - 1 - i, o, w);
         const unsigned lastBreaksBlank = following < 0 ? 1u : kBlankBreaker[static_cast<unsigned>(following)];
         return put(codeOf(p[n - 1], lastBreaksBlank), o, w);
@@ -133,16 +178,33 @@ class QPEncoder {
     static constexpr std::size_t kReadable = kWindow + 32;  // a wide copy reads up to 31 past a window
     static constexpr int kDenseSpecials = 24;               // a window with more goes octet by octet
 
+    // Whole windows from p on while a window and a wide copy past it can be read; returns the octets
+    // taken, w the new end of the text.
+    template <std::uint64_t (*kMask)(const unsigned char*)>
+    ZENTRIK_QP_INLINE std::size_t encodeWindows(const unsigned char* p, std::size_t n, unsigned char* o,
+                                                std::size_t& w) {
+        std::size_t i = 0;
+        for (; i + kReadable <= n; i += kWindow) w = encodeWindow(kMask(p + i), p + i, o, w);
+        return i;
+    }
+    // The same, built for processors with AVX2 (and its population count).
+    ZENTRIK_QP_AVX2("avx2,popcnt")
+    std::size_t encodeWindowsAVX2(const unsigned char* p, std::size_t n, unsigned char* o, std::size_t& w) {
+        return encodeWindows<specialMaskAVX2>(p, n, o, w);
+    }
+
     // The `count` octets at `p`, p[count] deciding about a final blank; returns the new w.
-    std::size_t encodeOctets(const unsigned char* p, std::size_t count, unsigned char* o, std::size_t w) {
+    ZENTRIK_QP_INLINE std::size_t encodeOctets(const unsigned char* p, std::size_t count, unsigned char* o,
+                                               std::size_t w) {
         for (std::size_t k = 0; k < count; ++k) w = put(codeOf(p[k], kBlankBreaker[p[k + 1]]), o, w);
         return w;
     }
 
     // 64 octets: the runs of octets that are copied as they are go in wide steps, the others one by
     // one; a window with many of those goes octet by octet.
-    std::size_t encodeWindow(const unsigned char* window, unsigned char* o, std::size_t w) {
-        std::uint64_t special = specialMask(window);
+    // `special` is the window's specialMask.
+    ZENTRIK_QP_INLINE std::size_t encodeWindow(std::uint64_t special, const unsigned char* window,
+                                               unsigned char* o, std::size_t w) {
         if (std::popcount(special) > kDenseSpecials) return encodeOctets(window, kWindow, o, w);
         unsigned done = 0;
         for (; special != 0; special &= special - 1) {
@@ -155,7 +217,8 @@ class QPEncoder {
     }
 
     // Octets that stand for themselves, with the soft breaks they need; returns the new w.
-    std::size_t putCopied(const unsigned char* from, unsigned count, unsigned char* o, std::size_t w) {
+    ZENTRIK_QP_INLINE std::size_t putCopied(const unsigned char* from, unsigned count, unsigned char* o,
+                                            std::size_t w) {
         for (;;) {
             const unsigned fit = column + 1 < kBreakColumn ? kBreakColumn - 1 - column : 0;
             const unsigned take = count < fit ? count : fit;
@@ -174,7 +237,7 @@ class QPEncoder {
     }
 
     // Writes one octet's code at o + w, after a soft break when the line is full; returns the new w.
-    std::size_t put(std::uint32_t code, unsigned char* o, std::size_t w) {
+    ZENTRIK_QP_INLINE std::size_t put(std::uint32_t code, unsigned char* o, std::size_t w) {
         const bool lineFull = ++column >= kBreakColumn;
         std::memcpy(o + w, &softBreak, 4);  // counted only when the line is full
         w += lineFull ? softLength : 0;
@@ -185,6 +248,7 @@ class QPEncoder {
         return w + length;
     }
 
+    bool vector = base64::haveAVX2();
     std::uint32_t softBreak;  // its characters in memory order
     std::size_t softLength;
     unsigned int column = 0;
@@ -234,12 +298,12 @@ constexpr std::array<AfterEquals, 256> kAfterEquals = [] {
     return t;
 }();
 
-inline unsigned char hexPair(unsigned char high, unsigned char low) {
+ZENTRIK_QP_INLINE unsigned char hexPair(unsigned char high, unsigned char low) {
     return static_cast<unsigned char>(((kHexValue[high] << 4) | kHexValue[low]) & 0xFF);
 }
 
 // Bit k set when p[k] is '=', for the 64 octets at `p`.
-inline std::uint64_t equalsMask(const unsigned char* p) {
+ZENTRIK_QP_INLINE std::uint64_t equalsMask(const unsigned char* p) {
     std::uint64_t mask = 0;
 #if defined(__SSE2__)
     const __m128i equals = _mm_set1_epi8('=');
@@ -254,10 +318,26 @@ inline std::uint64_t equalsMask(const unsigned char* p) {
     return mask;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// equalsMask, 32 octets at a time.
+ZENTRIK_QP_AVX2("avx2") std::uint64_t equalsMaskAVX2(const unsigned char* p) {
+    const __m256i equals = _mm256_set1_epi8('=');
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+    const auto lowBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, equals)));
+    const auto highBits = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, equals)));
+    return std::uint64_t{highBits} << 32 | lowBits;
+}
+#else
+std::uint64_t equalsMaskAVX2(const unsigned char* p) {
+    return equalsMask(p);
+}
+#endif
+
 // Takes the '=' at p[0], with p[1] and p[2] readable: writes the octet of an escape "=XY" at o + w,
 // steps over a soft break. Returns the octets taken, or 0 when spaces follow the '=' (the states
 // read those, as they may run on past the chunk).
-inline unsigned takeEscape(const unsigned char* p, unsigned char* o, std::size_t& w) {
+ZENTRIK_QP_INLINE unsigned takeEscape(const unsigned char* p, unsigned char* o, std::size_t& w) {
     switch (kAfterEquals[p[1]]) {
         case AfterEquals::escape:
             o[w++] = hexPair(p[1], p[2]);
@@ -273,14 +353,15 @@ inline unsigned takeEscape(const unsigned char* p, unsigned char* o, std::size_t
 // Windows of 64 octets from p[i] on while 98 can be read: the '=' of a window are found at once
 // and taken in order, the plain octets between them copied in wide steps (the room has slack: o + w
 // never passes p + i). Returns where it stopped: near the end, or at an '=' that needs the states.
-inline std::size_t decodeWindows(const unsigned char* p, std::size_t n, std::size_t i, unsigned char* o,
-                                 std::size_t& w) {
+template <std::uint64_t (*kMask)(const unsigned char*)>
+ZENTRIK_QP_INLINE std::size_t decodeWindows(const unsigned char* p, std::size_t n, std::size_t i,
+                                            unsigned char* o, std::size_t& w) {
     constexpr unsigned kWindow = 64;
     // An escape at the window's end reads 2 octets past it, a wide copy up to 31 past that.
     constexpr std::size_t kReadable = kWindow + 2 + 32;
     while (i + kReadable <= n) {
         const unsigned char* window = p + i;
-        std::uint64_t mask = equalsMask(window);
+        std::uint64_t mask = kMask(window);
         unsigned done = 0;  // octets of the window taken
         while (mask != 0) {
             const auto at = static_cast<unsigned>(std::countr_zero(mask));
@@ -304,15 +385,23 @@ inline std::size_t decodeWindows(const unsigned char* p, std::size_t n, std::siz
 // Decodes plain octets, escapes and soft breaks from p[i] on, writing at o + w, up to the end of the
 // chunk or an '=' that needs the states (followed by spaces, or too near the end); returns where it
 // stopped.
-inline std::size_t decodeRun(const unsigned char* p, std::size_t n, std::size_t i, unsigned char* o,
-                             std::size_t& w) {
-    i = decodeWindows(p, n, i, o, w);
+template <std::uint64_t (*kMask)(const unsigned char*)>
+ZENTRIK_QP_INLINE std::size_t decodeRun(const unsigned char* p, std::size_t n, std::size_t i,
+                                        unsigned char* o, std::size_t& w) {
+    i = decodeWindows<kMask>(p, n, i, o, w);
     for (;;) {
         while (i < n && p[i] != '=') o[w++] = p[i++];
         const unsigned taken = i + 2 < n ? takeEscape(p + i, o, w) : 0;
         if (taken == 0) return i;
         i += taken;
     }
+}
+
+// decodeRun built for processors with AVX2, where its wide copies take one instruction.
+ZENTRIK_QP_AVX2("avx2")
+std::size_t decodeRunAVX2(const unsigned char* p, std::size_t n, std::size_t i, unsigned char* o,
+                          std::size_t& w) {
+    return decodeRun<equalsMaskAVX2>(p, n, i, o, w);
 }
 
 // Decodes chunk after chunk; escapes, spaces after '=' and soft breaks may span chunks.
@@ -326,7 +415,7 @@ class QPDecoder {
                 if (takePending(p[i], o, w)) ++i;
                 continue;
             }
-            i = decodeRun(p, n, i, o, w);
+            i = vector ? decodeRunAVX2(p, n, i, o, w) : decodeRun<equalsMask>(p, n, i, o, w);
             if (i < n) {  // an '='
                 state = State::afterEquals;
                 spaces = 0;
@@ -390,6 +479,7 @@ class QPDecoder {
             state = State::firstDigit;
     }
 
+    bool vector = base64::haveAVX2();
     State state = State::plain;
     std::size_t spaces = 0;
     unsigned char first = 0;
@@ -399,18 +489,31 @@ class QPDecoder {
 
 QPCoder::~QPCoder() = default;
 
+// The array forms run the same encoder and decoder as the stream forms, straight over the caller's
+// octets and into the result, without the chunk copies of a stream.
 const ByteArray QPCoder::encode(const ByteArray& data) {
-    ByteArrayInputStream in(data.data(), data.size());
-    ByteArrayOutputStream out;
-    encode(in, out);
-    return out.takeByteArray();
+    constexpr std::size_t kSlice = InputStream::kChunkSize;  // bounds the room asked for at a time
+    QPEncoder encoder(crlfSoftBreaks);
+    const unsigned char* p = data.data();
+    const std::size_t n = data.size();
+    ByteArray text;
+    text.reserve(n + n / 4 + 64);
+    for (std::size_t at = 0; at < n; at += kSlice) {
+        const std::size_t length = std::min(kSlice, n - at);
+        const int following = at + length < n ? p[at + length] : -1;
+        unsigned char* o = text.prepareAppend(QPEncoder::room(length));
+        text.setLength(text.size() + encoder.encodeChunk(p + at, length, following, o));
+    }
+    return text;
 }
 
 const ByteArray QPCoder::decode(const ByteArray& text) {
-    ByteArrayInputStream in(text.data(), text.size());
-    ByteArrayOutputStream out;
-    decode(in, out);
-    return out.takeByteArray();
+    QPDecoder decoder;
+    ByteArray data;
+    unsigned char* o = data.prepareAppend(text.size() + 1);
+    data.setLength(decoder.decodeChunk(text.data(), text.size(), o));
+    data += decoder.unfinished();
+    return data;
 }
 
 OutputStream& QPCoder::encode(InputStream& in, OutputStream& out) {
