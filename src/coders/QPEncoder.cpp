@@ -1,5 +1,6 @@
 #include "zentrik/coders/QPEncoder.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -127,76 +128,101 @@ QPEncoder::QPEncoder(bool crlfSoftBreaks) : vector(base64::haveAVX2()), softLeng
     std::memcpy(&softBreak, crlfSoftBreaks ? "=\r\n" : "=\n\0", 4);
 }
 
-ZENTRIK_QP_INLINE std::size_t QPEncoder::put(std::uint32_t code, unsigned char* o, std::size_t w) {
-    const bool lineFull = ++column >= kBreakColumn;
-    std::memcpy(o + w, &softBreak, 4);  // counted only when the line is full
-    w += lineFull ? softLength : 0;
-    column = lineFull ? 0 : column;
-    storeCode(o + w, code);
-    const unsigned length = code >> 24;
-    column += length - 1;
-    return w + length;
-}
-
-ZENTRIK_QP_INLINE std::size_t QPEncoder::putCopied(const unsigned char* from, unsigned count,
-                                                   unsigned char* o, std::size_t w) {
-    for (;;) {
-        const unsigned fit = column + 1 < kBreakColumn ? kBreakColumn - 1 - column : 0;
-        const unsigned take = count < fit ? count : fit;
-        copyWide(o + w, from, take);
-        w += take;
-        column += take;
-        if (take == count) return w;
-        // The next octet starts a new line.
-        std::memcpy(o + w, &softBreak, 4);
-        w += softLength;
-        o[w++] = from[take];
-        column = 0;
-        from += take + 1;
-        count -= take + 1;
-    }
-}
-
 ZENTRIK_QP_INLINE std::size_t QPEncoder::encodeOctets(const unsigned char* p, std::size_t count,
-                                                      unsigned char* o, std::size_t w) {
-    for (std::size_t k = 0; k < count; ++k) w = put(codeOf(p[k], kBlankBreaker[p[k + 1]]), o, w);
-    return w;
+                                                      std::size_t u) {
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t code = codeOf(p[k], kBlankBreaker[p[k + 1]]);
+        storeCode(unbroken + u, code);
+        u += code >> 24;
+    }
+    return u;
 }
 
 ZENTRIK_QP_INLINE std::size_t QPEncoder::encodeWindow(std::uint64_t special, const unsigned char* window,
-                                                      unsigned char* o, std::size_t w) {
-    if (std::popcount(special) > kDenseSpecials) return encodeOctets(window, kWindow, o, w);
+                                                      std::size_t u) {
+    if (std::popcount(special) > kDenseSpecials) return encodeOctets(window, kWindow, u);
     unsigned done = 0;
     for (; special != 0; special &= special - 1) {
         const auto at = static_cast<unsigned>(std::countr_zero(special));
-        w = putCopied(window + done, at - done, o, w);
-        w = put(codeOf(window[at], kBlankBreaker[window[at + 1]]), o, w);
+        copyWide(unbroken + u, window + done, at - done);
+        u += at - done;
+        const std::uint32_t code = codeOf(window[at], kBlankBreaker[window[at + 1]]);
+        storeCode(unbroken + u, code);
+        u += code >> 24;
         done = at + 1;
     }
-    return putCopied(window + done, kWindow - done, o, w);
+    copyWide(unbroken + u, window + done, kWindow - done);
+    return u + kWindow - done;
 }
 
 template <std::uint64_t (*kMask)(const unsigned char*)>
-ZENTRIK_QP_INLINE std::size_t QPEncoder::encodeWindows(const unsigned char* p, std::size_t n,
-                                                       unsigned char* o, std::size_t& w) {
-    std::size_t i = 0;
-    for (; i + kReadable <= n; i += kWindow) w = encodeWindow(kMask(p + i), p + i, o, w);
+ZENTRIK_QP_INLINE std::size_t QPEncoder::encodeWindows(const unsigned char* p, std::size_t n, std::size_t i,
+                                                       std::size_t stop, std::size_t& u) {
+    for (; i < stop && i + kReadable <= n; i += kWindow) u = encodeWindow(kMask(p + i), p + i, u);
     return i;
 }
 
 ZENTRIK_QP_AVX2("avx2,popcnt")
-std::size_t QPEncoder::encodeWindowsAVX2(const unsigned char* p, std::size_t n, unsigned char* o,
-                                         std::size_t& w) {
-    return encodeWindows<specialMaskAVX2>(p, n, o, w);
+std::size_t QPEncoder::encodeWindowsAVX2(const unsigned char* p, std::size_t n, std::size_t i,
+                                         std::size_t stop, std::size_t& u) {
+    return encodeWindows<specialMaskAVX2>(p, n, i, stop, u);
+}
+
+std::size_t QPEncoder::encodeSlice(const unsigned char* p, std::size_t n, std::size_t i, int following,
+                                   std::size_t& length) {
+    const std::size_t stop = std::min(n, i + kSlice);
+    std::size_t u = 0;
+    i = vector ? encodeWindowsAVX2(p, n, i, stop, u) : encodeWindows<specialMask>(p, n, i, stop, u);
+    if (i < stop) {  // near the end of the chunk: the rest octet by octet, the last one by `following`
+        u = encodeOctets(p + i, n - 1 - i, u);
+        const std::uint32_t code =
+            codeOf(p[n - 1], following < 0 ? 1u : kBlankBreaker[static_cast<unsigned>(following)]);
+        storeCode(unbroken + u, code);
+        u += code >> 24;
+        i = n;
+    }
+    length = u;
+    return i;
+}
+
+// A line breaks before the first octet's characters that would start at column 73 or later: after 73
+// characters, or after 74 or 75 when an escape "=XY" begun at column 71 or 72 runs over column 73
+// (every '=' of the unbroken text begins an escape). A break is written only when text follows it,
+// and the first character after a break is not counted: lines after the first hold one more.
+std::size_t QPEncoder::breakLines(std::size_t length, unsigned char* o, std::size_t w) {
+    constexpr int kLastStart = static_cast<int>(kBreakColumn) - 1;
+    std::size_t r = 0;
+    while (r < length) {
+        if (column >= kLastStart) {
+            std::memcpy(o + w, &softBreak, 4);
+            w += softLength;
+            column = -1;
+        }
+        std::size_t cut = r + static_cast<std::size_t>(kLastStart - column);
+        if (cut < length) {
+            // The '=' two or one before the cut, if it lies on this line, starts an escape over it.
+            if (cut >= r + 2 && unbroken[cut - 2] == '=')
+                cut += 1;
+            else if (unbroken[cut - 1] == '=')
+                cut += 2;
+        }
+        cut = std::min(cut, length);
+        copyWide(o + w, unbroken + r, static_cast<unsigned>(cut - r));
+        w += cut - r;
+        column += static_cast<int>(cut - r);
+        r = cut;
+    }
+    return w;
 }
 
 std::size_t QPEncoder::encodeChunk(const unsigned char* p, std::size_t n, int following, unsigned char* o) {
-    if (n == 0) return 0;
     std::size_t w = 0;
-    const std::size_t i = vector ? encodeWindowsAVX2(p, n, o, w) : encodeWindows<specialMask>(p, n, o, w);
-    w = encodeOctets(p + i, n - 1 - i, o, w);
-    const unsigned lastBreaksBlank = following < 0 ? 1u : kBlankBreaker[static_cast<unsigned>(following)];
-    return put(codeOf(p[n - 1], lastBreaksBlank), o, w);
+    for (std::size_t i = 0; i < n;) {
+        std::size_t length = 0;
+        i = encodeSlice(p, n, i, following, length);
+        w = breakLines(length, o, w);
+    }
+    return w;
 }
 
 }  // namespace Velmora::qp
