@@ -54,7 +54,9 @@ class QPEncoder {
     std::uint32_t softBreak;  // its characters in memory order
     std::size_t softLength;
     int column = 0;  // characters on the current line, but for the first after a soft break
-    unsigned char unbroken[kUnbrokenRoom] = {};
+    // The text of a slice; left uninitialised, as only what is written is ever read (wide copies may
+    // carry the slack along into the slack of the output).
+    unsigned char unbroken[kUnbrokenRoom];
 };
 
 }  // namespace Velmora::qp

@@ -272,6 +272,23 @@ TEST(QPCoderTest, MostlyPlainDataAndSparseEscapesFollowTheRules) {
     }
 }
 
+// Inputs that the encoder turns into text in several slices, and that streams hand over in several
+// chunks, give the text of the rules at every boundary.
+TEST(QPCoderTest, LongInputsFollowTheRules) {
+    std::mt19937 rng(36);
+    const std::string mailLike = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJ 0123456789.,; \r\n=\xE9\t";
+    for (const std::size_t n : {2047u, 2049u, 6150u, 70001u}) {
+        const ByteArray data = n % 2 ? randomFrom(rng, n, mailLike) : trickyBytes(rng, n);
+        for (bool crlfBreaks : {true, false}) {
+            QPCoder coder(crlfBreaks);
+            const std::string expected = referenceEncode(data, crlfBreaks);
+            ASSERT_EQ(stringOf(coder.encode(data)), expected) << n;
+            ASSERT_EQ(stringOf(encodeChunked(coder, data, static_cast<std::uint32_t>(n), 3000)), expected)
+                << n;
+        }
+    }
+}
+
 TEST(QPCoderTest, CopiesKeepTheSetting) {
     QPCoder lf(false);
     QPCoder copy(lf);
