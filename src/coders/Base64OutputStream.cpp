@@ -27,8 +27,10 @@ void Base64OutputStream::flush() {
 
 OutputStream& Base64OutputStream::operator<<(char octet) {
     pending[pendingLength++] = static_cast<unsigned char>(octet);
-    if (pendingLength == kLineOctets) encodeLines(pending.data(), kLineOctets);
-    pendingLength %= kLineOctets;
+    if (pendingLength == kLineOctets) {
+        pendingLength = 0;  // first, so that a target that throws leaves no full line behind
+        encodeLines(pending.data(), kLineOctets);
+    }
     return *this;
 }
 
@@ -50,8 +52,8 @@ void Base64OutputStream::writeBytes(const unsigned char* bytes, std::size_t coun
         bytes += take;
         count -= take;
         if (pendingLength < kLineOctets) return;
-        encodeLines(pending.data(), kLineOctets);
         pendingLength = 0;
+        encodeLines(pending.data(), kLineOctets);
     }
     const std::size_t whole = count / kLineOctets * kLineOctets;
     encodeLines(bytes, whole);

@@ -109,6 +109,33 @@ TEST(Base64OutputStreamTest, CStringsAreWrittenWithoutTheirZero) {
     EXPECT_EQ(stringOf(target.getByteArray()), "Zm9vYmFy\r\n");
 }
 
+// A target that refuses a line loses that line only: the stream goes on with what comes after.
+TEST(Base64OutputStreamTest, AFailingTargetLosesOnlyTheLineItRefused) {
+    class RefusingFirstWrite : public OutputStream {
+      public:
+        ByteArrayOutputStream kept;
+
+      protected:
+        void writeBytes(const unsigned char* bytes, std::size_t count) override {
+            if (!refused) {
+                refused = true;
+                throw UtilsException(1, "RefusingFirstWrite", "refused");
+            }
+            kept.write(bytes, count);
+        }
+
+      private:
+        bool refused = false;
+    };
+    RefusingFirstWrite target;
+    Base64OutputStream out(target);
+    const std::string first(57, 'a'), second(60, 'b');
+    EXPECT_THROW(for (char c : first) out << c, UtilsException);
+    for (char c : second) out << c;
+    out.flush();
+    EXPECT_EQ(target.kept.getByteArray(), Base64Coder(true).encode(bytesOf(second)));
+}
+
 // ---- Base64InputStream
 
 TEST(Base64InputStreamTest, ReadsBackWhatTheOutputStreamWrote) {
