@@ -43,6 +43,7 @@ constexpr unsigned int kValueAfterPieces = 29;
 constexpr unsigned int kMalformed = 30;  // octets the encoding rules do not allow: a base-128 number padded
                                          // with 0x80, an unfinished subidentifier, a string of no whole
                                          // number of characters
+constexpr unsigned int kNotContents = 31;  // a tagged value's contents are not what was asked of them
 
 // How deeply constructed elements may nest before decoding gives up (real data stays far below).
 constexpr unsigned int kMaxNesting = 200;
@@ -96,6 +97,8 @@ constexpr const char* kIOUExplicitEnd = "ASN1IOUExplicitObject::endIOU()";
 constexpr const char* kIOUGetValue = "ASN1IOUObject::getValue()";
 constexpr const char* kIOUExplicitGetValue = "ASN1IOUExplicitObject::getValue()";
 constexpr const char* kIOUImplicitGetValue = "ASN1IOUImplicitObject::getValue()";
+constexpr const char* kExplicitContents = "explicitContents(const ASN1TaggedValue&)";
+constexpr const char* kImplicitContents = "implicitContents(const ASN1TaggedValue&, ASNTag::ASN1_TAG)";
 constexpr const char* kURLDecode = "URLCoder::decode(const String& query)";
 
 // Messages.
