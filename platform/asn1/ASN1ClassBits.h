@@ -3,9 +3,9 @@
 
 namespace Ostrel {
 
-// One bit per class of the library that asn1_const_cast can target. A value reports the bits of every
-// library class it is an instance of (ASN1Object::libraryClasses()), so that the cast can tell a real
-// ASN1Integer from a class of the caller's own that merely uses the INTEGER tag, without RTTI.
+/// One bit per class of the library that asn1_const_cast can target. A value reports the bits of every
+/// library class it is an instance of (ASN1Object::libraryClasses()), so that the cast can tell a real
+/// ASN1Integer from a class of the caller's own that merely uses the INTEGER tag, without RTTI.
 namespace ASN1ClassBit {
 inline constexpr std::uint32_t BOOLEAN = 1u << 0;
 inline constexpr std::uint32_t INTEGER = 1u << 1;

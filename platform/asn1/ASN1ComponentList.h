@@ -7,11 +7,11 @@
 
 namespace Ostrel {
 
-// An owned, ordered list of values: the components of a structure or the segments of a string.
-// Copies are deep; indexing outside the list throws Velmora::IndexOutOfRange.
-//
-// The first few components sit inside the list itself, so that the many small structures of a
-// typical document (an algorithm identifier, a name attribute) cost no allocation of their own.
+/// An owned, ordered list of values: the components of a structure or the segments of a string.
+/// Copies are deep; indexing outside the list throws Velmora::IndexOutOfRange.
+///
+/// The first few components sit inside the list itself, so that the many small structures of a
+/// typical document (an algorithm identifier, a name attribute) cost no allocation of their own.
 class ZENTRIK_API ASN1ComponentList {
   public:
     ASN1ComponentList() = default;
@@ -21,7 +21,7 @@ class ZENTRIK_API ASN1ComponentList {
     ASN1ComponentList& operator=(ASN1ComponentList&& other) noexcept;
     ~ASN1ComponentList();
 
-    // Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
+    /// Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
     void append(std::unique_ptr<ASN1Object> component) {
         if (component && size_ < kInline)
             inline_[size_++] = std::move(component);
@@ -41,7 +41,7 @@ class ZENTRIK_API ASN1ComponentList {
     }
     void clear() noexcept;
     void reserve(std::size_t count);
-    // Element by element with equals().
+    /// Element by element with equals().
     bool equals(const ASN1ComponentList& other) const;
 
   private:

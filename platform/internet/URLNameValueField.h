@@ -6,14 +6,17 @@
 
 namespace Velmora {
 
-// One field of a URL query: a name and its value (body).
+/// One field of a URL query: a name and its value (body).
 class ZENTRIK_API URLNameValueField {
   public:
     URLNameValueField(const String& name, const String& body);
+    /// Copies and moves are deep; the destructor deletes what the object owns.
+    /// @{
     URLNameValueField(const URLNameValueField&) = default;
     URLNameValueField(URLNameValueField&&) noexcept = default;
     URLNameValueField& operator=(const URLNameValueField&) = default;
     URLNameValueField& operator=(URLNameValueField&&) noexcept = default;
+    /// @}
     ~URLNameValueField();
 
     const String& getFieldName() const { return name_; }
@@ -29,7 +32,7 @@ class ZENTRIK_API URLNameValueField {
     String body_;
 };
 
-// Prints name=body, as UTF-8.
+/// Prints name=body, as UTF-8.
 ZENTRIK_API std::ostream& operator<<(std::ostream& out, const URLNameValueField& field);
 
 }  // namespace Velmora

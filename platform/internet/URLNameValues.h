@@ -7,17 +7,20 @@
 
 namespace Velmora {
 
-// The fields of a URL query, in the order they were added.
+/// The fields of a URL query, in the order they were added.
 class ZENTRIK_API URLNameValues {
   public:
     URLNameValues() = default;
+    /// Copies and moves are deep; the destructor deletes what the object owns.
+    /// @{
     URLNameValues(const URLNameValues&) = default;
     URLNameValues(URLNameValues&&) noexcept = default;
     URLNameValues& operator=(const URLNameValues&) = default;
     URLNameValues& operator=(URLNameValues&&) noexcept = default;
+    /// @}
     ~URLNameValues();
 
-    // Appends a copy of `field`.
+    /// Appends a copy of `field`.
     void addURLNameValueField(const URLNameValueField& field);
     const std::vector<URLNameValueField>& getURLFields() const { return fields_; }
     unsigned int getNumberOfFields() const { return static_cast<unsigned int>(fields_.size()); }
@@ -29,7 +32,7 @@ class ZENTRIK_API URLNameValues {
     std::vector<URLNameValueField> fields_;
 };
 
-// Prints the fields as {name=body, name=body}.
+/// Prints the fields as {name=body, name=body}.
 ZENTRIK_API std::ostream& operator<<(std::ostream& out, const URLNameValues& fields);
 
 }  // namespace Velmora

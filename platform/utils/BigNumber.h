@@ -11,38 +11,38 @@
 
 namespace Velmora {
 
-// An integer of any size: a sign and a magnitude.
+/// An integer of any size: a sign and a magnitude.
 class ZENTRIK_API BigNumber {
   public:
-    BigNumber() = default;          // zero
+    BigNumber() = default;          ///< zero
     BigNumber(std::int64_t value);  // NOLINT: a plain number converts implicitly
-    // From octets, least significant first; `negative` gives the number the minus sign.
+    /// From octets, least significant first; `negative` gives the number the minus sign.
     BigNumber(const ByteArray& littleEndianMagnitude, bool negative);
     static BigNumber fromBigEndian(const ByteArray& magnitude, bool negative = false);
-    static BigNumber fromDecimal(std::string_view text);      // optional '-'; UtilsException on bad text
-    static BigNumber fromHexadecimal(std::string_view text);  // optional '-'; UtilsException on bad text
+    static BigNumber fromDecimal(std::string_view text);      ///< optional '-'; UtilsException on bad text
+    static BigNumber fromHexadecimal(std::string_view text);  ///< optional '-'; UtilsException on bad text
 
-    // The magnitude's octets: big-endian with `bigEndian`, else least significant first. No leading
-    // zero octets (but see twosComplement); zero gives the single octet 00.
+    /// The magnitude's octets: big-endian with `bigEndian`, else least significant first. No leading
+    /// zero octets (but see twosComplement); zero gives the single octet 00.
     const ByteArray toByteArray(bool bigEndian) const;
-    // For a negative number: 2^(8k) - |n| as a non-negative number, k the octet count of |n|
-    // (-1 -> FF, -128 -> 80, -129 -> 7F, -65281 -> 00FF); toByteArray gives that result in exactly k
-    // octets, leading zero octets kept. For a non-negative number of k octets whose top bit is set:
-    // n - 2^(8k), the value those octets have in two's complement (255 -> -1, 128 -> -128);
-    // otherwise the number itself. A number built from octets counts as many octets as it was
-    // given (the octets FF FF give -1, the octets 00 FF stay 255).
+    /// For a negative number: 2^(8k) - |n| as a non-negative number, k the octet count of |n|
+    /// (-1 -> FF, -128 -> 80, -129 -> 7F, -65281 -> 00FF); toByteArray gives that result in exactly k
+    /// octets, leading zero octets kept. For a non-negative number of k octets whose top bit is set:
+    /// n - 2^(8k), the value those octets have in two's complement (255 -> -1, 128 -> -128);
+    /// otherwise the number itself. A number built from octets counts as many octets as it was
+    /// given (the octets FF FF give -1, the octets 00 FF stay 255).
     BigNumber twosComplement() const;
 
     bool isNegative() const { return negative_ != 0; }
     bool isZero() const { return magnitude_.empty(); }
     bool fitsInt64() const;
-    std::int64_t toInt64() const;  // UtilsException when it does not fit
+    std::int64_t toInt64() const;  ///< UtilsException when it does not fit
     std::string toDecimal() const;
-    std::string toHexadecimal() const;  // upper-case, '-' in front of negative numbers
-    std::size_t byteLength() const;     // octets of the magnitude (0 for zero)
+    std::string toHexadecimal() const;  ///< upper-case, '-' in front of negative numbers
+    std::size_t byteLength() const;     ///< octets of the magnitude (0 for zero)
 
     BigNumber operator-() const;
-    bool operator==(const BigNumber& other) const;  // the values; widths do not count
+    bool operator==(const BigNumber& other) const;  ///< the values; widths do not count
     bool operator<(const BigNumber& other) const;
 
   private:

@@ -15,24 +15,24 @@ namespace Velmora {
 
 class String;
 
-// A growable run of octets. Short contents live inside the object (no allocation); the octets are
-// always followed by a zero octet, so the array can be handed to C functions expecting text.
+/// A growable run of octets. Short contents live inside the object (no allocation); the octets are
+/// always followed by a zero octet, so the array can be handed to C functions expecting text.
 class ZENTRIK_API ByteArray {
   public:
     static const ByteArray emptyArray;
 
     ByteArray() noexcept { inline_[0] = 0; }
-    explicit ByteArray(int capacity);         // empty, with room for `capacity` octets
-    explicit ByteArray(unsigned char octet);  // one octet
+    explicit ByteArray(int capacity);         ///< empty, with room for `capacity` octets
+    explicit ByteArray(unsigned char octet);  ///< one octet
     explicit ByteArray(char octet) : ByteArray(static_cast<unsigned char>(octet)) {}
     explicit ByteArray(signed char octet) : ByteArray(static_cast<unsigned char>(octet)) {}
-    ByteArray(const char* text);                      // the octets of a C string, without its zero
-    ByteArray(const void* bytes, std::size_t count);  // `count` octets copied from `bytes`
+    ByteArray(const char* text);                      ///< the octets of a C string, without its zero
+    ByteArray(const void* bytes, std::size_t count);  ///< `count` octets copied from `bytes`
     ByteArray(std::initializer_list<std::uint8_t> octets);
     explicit ByteArray(std::string_view octets) : ByteArray(octets.data(), octets.size()) {}
 
     ByteArray(const ByteArray& other);
-    // Moves take an allocation over; short contents are copied (all of the inline room at once).
+    /// Moves take an allocation over; short contents are copied (all of the inline room at once).
     ByteArray(ByteArray&& other) noexcept : size_(other.size_) {
         if (other.isInline())
             std::memcpy(inline_, other.inline_, kInline + 1);
@@ -58,27 +58,27 @@ class ZENTRIK_API ByteArray {
     ByteArray& operator+=(unsigned char octet) { return append(octet); }
     ByteArray operator+(const ByteArray& other) const;
 
-    // Checking index: throws IndexOutOfRange outside the octets.
+    /// Checking index: throws IndexOutOfRange outside the octets.
     unsigned char operator[](unsigned int index) const {
         if (index >= size_) throw IndexOutOfRange(index, static_cast<unsigned int>(size_));
         return data_[index];
     }
-    // Growing index: an index past the end grows the array to it, the new octets 0.
+    /// Growing index: an index past the end grows the array to it, the new octets 0.
     unsigned char& operator[](unsigned int index) {
         if (index >= size_) resize(static_cast<std::size_t>(index) + 1);
         return data_[index];
     }
 
-    const ByteArray subBytes(std::size_t start, std::size_t count) const;  // clipped to the octets there
-    const ByteArray right(std::size_t start) const;                        // the octets from index `start` on
-    int toInt() const;  // big-endian two's complement of the last (up to) four octets; empty is 0
-    // Each octet as digits in `base` (2, 8, 10 or 16; upper-case, fixed width), space-separated when asked.
+    const ByteArray subBytes(std::size_t start, std::size_t count) const;  ///< clipped to the octets there
+    const ByteArray right(std::size_t start) const;                        ///< the octets from index `start` on
+    int toInt() const;  ///< big-endian two's complement of the last (up to) four octets; empty is 0
+    /// Each octet as digits in `base` (2, 8, 10 or 16; upper-case, fixed width), space-separated when asked.
     const String toPrintableString(unsigned int base = 16, bool separate = true) const;
-    std::string toHex() const;  // lower-case, no separators
+    std::string toHex() const;  ///< lower-case, no separators
     static ByteArray fromHex(
-        std::string_view hex);  // ignores white space; throws UtilsException on bad digits
+        std::string_view hex);  ///< ignores white space; throws UtilsException on bad digits
 
-    // DER SET order: octet by octet, unsigned; a prefix comes before the longer array.
+    /// DER SET order: octet by octet, unsigned; a prefix comes before the longer array.
     bool operator<(const ByteArray& other) const;
     bool operator==(const ByteArray& other) const;
     bool operator!=(const ByteArray& other) const { return !(*this == other); }
@@ -108,7 +108,7 @@ class ZENTRIK_API ByteArray {
         return *this;
     }
     void reserve(std::size_t capacity);
-    void resize(std::size_t size);     // new octets are 0
+    void resize(std::size_t size);     ///< new octets are 0
     void truncate(std::size_t size) {  // keeps the first `size` octets
         if (size < size_) {
             size_ = size;
@@ -119,7 +119,7 @@ class ZENTRIK_API ByteArray {
         size_ = 0;
         data_[0] = 0;
     }
-    // Makes room for `count` more octets and returns where they go; commit them with setLength.
+    /// Makes room for `count` more octets and returns where they go; commit them with setLength.
     unsigned char* prepareAppend(std::size_t count) {
         if (size_ + count > capacity_) grow(size_ + count);
         return data_ + size_;

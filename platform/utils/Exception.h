@@ -9,8 +9,8 @@
 
 namespace Velmora {
 
-// The toolkit's exception: which library failed, an error number, the failing operation, a message
-// and, optionally, an owned copy of the exception that caused it.
+/// The toolkit's exception: which library failed, an error number, the failing operation, a message
+/// and, optionally, an owned copy of the exception that caused it.
 class ZENTRIK_API Exception : public std::exception {
   public:
     enum libraries : int { LIB_GENERAL = 0, LIB_UTILS = 1, LIB_ASN1 = 2, LIB_CODERS = 3, LIB_INTERNET = 4 };
@@ -22,7 +22,7 @@ class ZENTRIK_API Exception : public std::exception {
     Exception& operator=(const Exception& other);
     ~Exception() override;
 
-    // "error N (operation): message", then "caused by: ..." for each cause, one per line.
+    /// "error N (operation): message", then "caused by: ..." for each cause, one per line.
     const char* what() const noexcept override;
 
     std::int32_t getClassCode() const { return classCode; }
@@ -31,11 +31,11 @@ class ZENTRIK_API Exception : public std::exception {
     const String& getOperation() const { return operation_; }
     const String& getMessage() const { return message_; }
     const Exception* getCause() const { return cause_.get(); }
-    // One line: "error N (operation): message" (": message" left out when empty).
+    /// One line: "error N (operation): message" (": message" left out when empty).
     std::string describe() const;
 
   protected:
-    std::int32_t classCode = 0;  // set by the deriving classes; copied with everything else
+    std::int32_t classCode = 0;  ///< set by the deriving classes; copied with everything else
 
   private:
     libraries library_;
@@ -46,15 +46,18 @@ class ZENTRIK_API Exception : public std::exception {
     mutable std::string what_;
 };
 
-// Failures of the utility library itself. Numbers: 1 bad regular expression; 2 no match left or no
-// such group; 3 bad hexadecimal text; 4 no more data to read; 5 a stream that cannot step back;
-// 6 bad decimal or hexadecimal number; 7 a number too large for 64 bits; 8 a file that cannot be
-// opened; 9 a failed read; 10 a failed write or close; 31 an operation a stream does not offer.
+/// Failures of the utility library itself. Numbers: 1 bad regular expression; 2 no match left or no
+/// such group; 3 bad hexadecimal text; 4 no more data to read; 5 a stream that cannot step back;
+/// 6 bad decimal or hexadecimal number; 7 a number too large for 64 bits; 8 a file that cannot be
+/// opened; 9 a failed read; 10 a failed write or close; 31 an operation a stream does not offer.
 class ZENTRIK_API UtilsException : public Exception {
   public:
     UtilsException(unsigned int number, const String& operation, const String& message);
+    /// Copies carry a copy of the cause.
+    /// @{
     UtilsException(const UtilsException&) = default;
     UtilsException& operator=(const UtilsException&) = default;
+    /// @}
     ~UtilsException() override;
 };
 

@@ -8,10 +8,10 @@
 
 namespace Velmora {
 
-// Reads a file, or standard input, through a fixed buffer: memory stays bounded whatever the size.
+/// Reads a file, or standard input, through a fixed buffer: memory stays bounded whatever the size.
 class ZENTRIK_API FileInputStream : public InputStream {
   public:
-    explicit FileInputStream(const std::string& path);  // UtilsException when it cannot be opened
+    explicit FileInputStream(const std::string& path);  ///< UtilsException when it cannot be opened
     static FileInputStream standardInput();
     FileInputStream(FileInputStream&& other) noexcept;
     FileInputStream(const FileInputStream&) = delete;
@@ -19,7 +19,7 @@ class ZENTRIK_API FileInputStream : public InputStream {
     ~FileInputStream() override;
 
     void close() override;
-    // The file's size when it is a regular file, else -1.
+    /// The file's size when it is a regular file, else -1.
     long long size() const;
 
   protected:
@@ -38,18 +38,18 @@ class ZENTRIK_API FileInputStream : public InputStream {
     std::size_t end_ = 0;
 };
 
-// Writes a file, or standard output, through a fixed buffer.
+/// Writes a file, or standard output, through a fixed buffer.
 class ZENTRIK_API FileOutputStream : public OutputStream {
   public:
-    explicit FileOutputStream(const std::string& path);  // creates or truncates; UtilsException on failure
+    explicit FileOutputStream(const std::string& path);  ///< creates or truncates; UtilsException on failure
     static FileOutputStream standardOutput();
     FileOutputStream(FileOutputStream&& other) noexcept;
     FileOutputStream(const FileOutputStream&) = delete;
     FileOutputStream& operator=(const FileOutputStream&) = delete;
-    ~FileOutputStream() override;  // flushes; failures there are ignored
+    ~FileOutputStream() override;  ///< flushes; failures there are ignored
 
     void close() override;
-    void flush() override;  // UtilsException when the system refuses the write
+    void flush() override;  ///< UtilsException when the system refuses the write
 
   protected:
     void writeBytes(const unsigned char* bytes, std::size_t count) override;

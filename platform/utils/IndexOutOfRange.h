@@ -8,15 +8,15 @@ namespace Velmora {
 
 class String;
 
-// Thrown by the checking (const) index of ByteArray and IntArray. A std::out_of_range, so that
-// handlers for std::exception& catch it, but deliberately not an Exception, so handlers for
-// Exception& let it pass. what() gives the same text as toString().
+/// Thrown by the checking (const) index of ByteArray and IntArray. A std::out_of_range, so that
+/// handlers for std::exception& catch it, but deliberately not an Exception, so handlers for
+/// Exception& let it pass. what() gives the same text as toString().
 class ZENTRIK_API IndexOutOfRange : public std::out_of_range {
   public:
     IndexOutOfRange();
     IndexOutOfRange(unsigned int index, unsigned int length);
 
-    // "T Array::operator[](unsigned int) const - Index greater than Array length."
+    /// "T Array::operator[](unsigned int) const - Index greater than Array length."
     const String toString() const;
     static const char* text();
 

@@ -8,7 +8,7 @@
 
 namespace Velmora {
 
-// A growable array of ints with the same two kinds of indexing as ByteArray.
+/// A growable array of ints with the same two kinds of indexing as ByteArray.
 class ZENTRIK_API IntArray {
   public:
     IntArray() = default;

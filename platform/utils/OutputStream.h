@@ -6,22 +6,25 @@
 
 namespace Velmora {
 
-// A sink of octets. Derived streams supply writeBytes; the operators write through it unless a
-// derived stream replaces them.
+/// A sink of octets. Derived streams supply writeBytes; the operators write through it unless a
+/// derived stream replaces them.
 class ZENTRIK_API OutputStream {
   public:
     OutputStream() = default;
+    /// The base holds no state: copies are for deriving classes.
+    /// @{
     OutputStream(const OutputStream&) = default;
     OutputStream& operator=(const OutputStream&) = default;
+    /// @}
     virtual ~OutputStream();
 
     virtual void close();
     virtual void flush();
     virtual OutputStream& operator<<(char octet);
-    virtual OutputStream& operator<<(const char* text);  // the characters, without the zero
+    virtual OutputStream& operator<<(const char* text);  ///< the characters, without the zero
     virtual OutputStream& operator<<(const ByteArray& octets);
 
-    // Writes `count` octets through the same path as the operators.
+    /// Writes `count` octets through the same path as the operators.
     OutputStream& write(const void* bytes, std::size_t count) {
         writeBytes(static_cast<const unsigned char*>(bytes), count);
         return *this;
@@ -31,7 +34,7 @@ class ZENTRIK_API OutputStream {
     virtual void writeBytes(const unsigned char* bytes, std::size_t count) = 0;
 };
 
-// Wraps another stream, which the caller owns and which must outlive the filter.
+/// Wraps another stream, which the caller owns and which must outlive the filter.
 class ZENTRIK_API FilteredOutputStream : public OutputStream {
   public:
     explicit FilteredOutputStream(OutputStream& target) : target_(&target) {}
@@ -46,7 +49,7 @@ class ZENTRIK_API FilteredOutputStream : public OutputStream {
     OutputStream* target_;
 };
 
-// Collects what is written in memory.
+/// Collects what is written in memory.
 class ZENTRIK_API ByteArrayOutputStream : public OutputStream {
   public:
     ByteArrayOutputStream() = default;
@@ -57,7 +60,7 @@ class ZENTRIK_API ByteArrayOutputStream : public OutputStream {
     using OutputStream::operator<<;
 
     const ByteArray& getByteArray() const { return bytes_; }
-    ByteArray takeByteArray();  // moves the octets out and empties the stream
+    ByteArray takeByteArray();  ///< moves the octets out and empties the stream
     std::size_t size() const { return bytes_.size(); }
     void reset() { bytes_.clear(); }
 

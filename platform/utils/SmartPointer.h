@@ -6,7 +6,7 @@
 namespace Velmora {
 
 namespace detail {
-// The count block shared by every handle of one object, whatever the handle's pointer type.
+/// The count block shared by every handle of one object, whatever the handle's pointer type.
 struct SmartPointerBlock {
     explicit SmartPointerBlock(long initial) : count(initial) {}
     virtual ~SmartPointerBlock() = default;
@@ -15,9 +15,9 @@ struct SmartPointerBlock {
 };
 }  // namespace detail
 
-// Shared owner of a heap object. The count block holds a signed count whose magnitude is the number
-// of handles; a negative count marks an object the handles do not own (it is never deleted).
-// Counting is atomic, so handles may be copied and released on several threads at once.
+/// Shared owner of a heap object. The count block holds a signed count whose magnitude is the number
+/// of handles; a negative count marks an object the handles do not own (it is never deleted).
+/// Counting is atomic, so handles may be copied and released on several threads at once.
 template <typename T>
 class SmartPointer {
   public:
@@ -47,7 +47,7 @@ class SmartPointer {
     T& operator*() const { return *object_; }
     explicit operator bool() const { return object_ != nullptr; }
     bool isNull() const { return object_ == nullptr; }
-    // The signed count: handles sharing the object, negative when the object is not owned.
+    /// The signed count: handles sharing the object, negative when the object is not owned.
     long useCount() const { return block_ ? block_->count.load() : 0; }
     void reset() { SmartPointer().swap(*this); }
     void swap(SmartPointer& other) noexcept {

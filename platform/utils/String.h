@@ -11,16 +11,16 @@ namespace Velmora {
 
 class ByteArray;
 
-// Unicode text held as code points, so that any character survives without loss.
+/// Unicode text held as code points, so that any character survives without loss.
 class ZENTRIK_API String {
   public:
     static const String emptyString;
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     String() = default;
-    String(const char* utf8);         // UTF-8 text (ASCII literals included)
-    String(const std::string& utf8);  // UTF-8 text
-    String(std::string_view utf8);    // UTF-8 text
+    String(const char* utf8);         ///< UTF-8 text (ASCII literals included)
+    String(const std::string& utf8);  ///< UTF-8 text
+    String(std::string_view utf8);    ///< UTF-8 text
     explicit String(std::u32string codePoints) : text_(std::move(codePoints)) {}
 
     String operator+(const String& other) const;
@@ -34,29 +34,29 @@ class ZENTRIK_API String {
     bool isEmpty() const { return text_.empty(); }
     char32_t operator[](std::size_t i) const { return text_.at(i); }
 
-    String toLower() const;                                            // ASCII and Latin-1 letters
-    std::size_t find(const String& what, std::size_t from = 0) const;  // npos when absent
+    String toLower() const;                                            ///< ASCII and Latin-1 letters
+    std::size_t find(const String& what, std::size_t from = 0) const;  ///< npos when absent
     std::size_t find(char32_t c, std::size_t from = 0) const;
-    String left(std::size_t pos) const;   // the first pos characters
-    String right(std::size_t pos) const;  // the characters from index pos on
+    String left(std::size_t pos) const;   ///< the first pos characters
+    String right(std::size_t pos) const;  ///< the characters from index pos on
     String substr(std::size_t pos, std::size_t count = npos) const;
-    String& removeLeadingWhites();    // spaces, TABs, CR and LF at the front
-    String& removeTrailingReturns();  // CR and LF at the end
+    String& removeLeadingWhites();    ///< spaces, TABs, CR and LF at the front
+    String& removeTrailingReturns();  ///< CR and LF at the end
 
-    // One octet per character, characters 0..255 kept (Latin-1); others become '?'.
+    /// One octet per character, characters 0..255 kept (Latin-1); others become '?'.
     const ByteArray toASCIIByteArray() const;
-    // Two octets per character, most significant first; characters beyond the BMP as surrogate pairs.
+    /// Two octets per character, most significant first; characters beyond the BMP as surrogate pairs.
     const ByteArray toUCS2ByteArray() const;
-    static String fromASCIIByteArray(const ByteArray& bytes);  // every octet 0x00..0xFF kept
+    static String fromASCIIByteArray(const ByteArray& bytes);  ///< every octet 0x00..0xFF kept
     static String fromUCS2ByteArray(
-        const ByteArray& bytes);  // big-endian UTF-16; an odd last octet is dropped
-    // Four octets per character, most significant first, each character the number it is.
+        const ByteArray& bytes);  ///< big-endian UTF-16; an odd last octet is dropped
+    /// Four octets per character, most significant first, each character the number it is.
     const ByteArray toUCS4ByteArray() const;
-    // Four octets per character, big-endian, every value kept; a last partial character is dropped.
+    /// Four octets per character, big-endian, every value kept; a last partial character is dropped.
     static String fromUCS4ByteArray(const ByteArray& bytes);
 
-    std::string toUTF8() const;                     // always valid UTF-8
-    static String fromUTF8(std::string_view utf8);  // invalid sequences become U+FFFD
+    std::string toUTF8() const;                     ///< always valid UTF-8
+    static String fromUTF8(std::string_view utf8);  ///< invalid sequences become U+FFFD
     const std::u32string& codePoints() const { return text_; }
 
   private:
@@ -67,9 +67,11 @@ ZENTRIK_API std::ostream& operator<<(std::ostream& out, const String& s);
 
 }  // namespace Velmora
 
+/// @cond HASH
 template <>
 struct std::hash<Velmora::String> {
     std::size_t operator()(const Velmora::String& s) const noexcept {
         return std::hash<std::u32string>()(s.codePoints());
     }
 };
+/// @endcond

@@ -7,14 +7,17 @@ namespace Velmora {
 
 class Base64OutputStream;
 
-// Base64 (RFC 2045 alphabet, '=' padding). With `breakLines` the text comes in lines of 76
-// characters, each one, the last included, ended by CR LF; without, as one unbroken line.
-// Decoding is tolerant: non-alphabet octets are skipped, the first '=' ends the text, padding is optional.
+/// Base64 (RFC 2045 alphabet, '=' padding). With `breakLines` the text comes in lines of 76
+/// characters, each one, the last included, ended by CR LF; without, as one unbroken line.
+/// Decoding is tolerant: non-alphabet octets are skipped, the first '=' ends the text, padding is optional.
 class ZENTRIK_API Base64Coder : public Coder {
   public:
     Base64Coder(bool breakLines = true) : breakLines(breakLines) {}
+    /// Coders hold no data: every copy is like the original.
+    /// @{
     Base64Coder(const Base64Coder&) = default;
     Base64Coder& operator=(const Base64Coder&) = default;
+    /// @}
     ~Base64Coder() override;
 
     const ByteArray encode(const ByteArray& data) override;

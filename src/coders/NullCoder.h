@@ -3,12 +3,15 @@
 
 namespace Velmora {
 
-// The identity coder: both directions return a copy of their input.
+/// The identity coder: both directions return a copy of their input.
 class ZENTRIK_API NullCoder : public Coder {
   public:
     NullCoder() = default;
+    /// Coders hold no data: every copy is like the original.
+    /// @{
     NullCoder(const NullCoder&) = default;
     NullCoder& operator=(const NullCoder&) = default;
+    /// @}
     ~NullCoder() override;
 
     const ByteArray encode(const ByteArray& data) override;

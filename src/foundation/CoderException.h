@@ -3,8 +3,8 @@
 
 namespace Velmora {
 
-// The exception the coders throw when an encoding or decoding cannot be done. It is an Exception
-// with the class code -19 and nothing else of its own; see CoderFailures.h for every number.
+/// The exception the coders throw when an encoding or decoding cannot be done. It is an Exception
+/// with the class code -19 and nothing else of its own; see CoderFailures.h for every number.
 class ZENTRIK_API CoderException : public Exception {
   public:
     static constexpr std::int32_t kClassCode = -19;
