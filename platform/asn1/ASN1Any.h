@@ -13,8 +13,11 @@ class ZENTRIK_API ASN1Any : public ASN1ValueHolder {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::ANY; }
 
     ASN1Any() noexcept : ASN1ValueHolder(ASNTag::ANY) {}  // unset
+    /// An ANY owning `value`, or holding a copy of it.
+    /// @{
     explicit ASN1Any(std::unique_ptr<ASN1Object> value) : ASN1ValueHolder(ASNTag::ANY, std::move(value)) {}
     explicit ASN1Any(const ASN1Object& value);
+    /// @}
     /// Copies and moves are deep; the destructor deletes what the object owns.
     /// @{
     ASN1Any(const ASN1Any&) = default;

@@ -18,23 +18,31 @@ class ZENTRIK_API ASN1BitString : public ASN1SegmentedString {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::BIT_STRING; }
 
     ASN1BitString() noexcept : ASN1SegmentedString(ASNTag::BIT_STRING) {}  // unset
+    /// A set bit string of the octets `bits`, the last `unusedBits` bits of the last octet unused.
     explicit ASN1BitString(const Velmora::ByteArray& bits, unsigned int unusedBits = 0);
+    /// Copies and moves are deep.
+    /// @{
     ASN1BitString(const ASN1BitString& other) = default;
-    /// Copies and moves are deep; the destructor deletes what the object owns.
     ASN1BitString(ASN1BitString&&) noexcept = default;
     ASN1BitString& operator=(const ASN1BitString& other) = default;
-    /// Copies and moves are deep; the destructor deletes what the object owns.
     ASN1BitString& operator=(ASN1BitString&&) noexcept = default;
+    /// @}
     ~ASN1BitString() override;
 
     /// The bits: the string's own octets, or the concatenated bits of its segments. A segment that is
     /// not a BIT STRING throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT).
     const Velmora::ByteArray getValue() const;
     /// Replaces the contents (segments included) with `bits`.
+    /// @{
     void setValue(const Velmora::ByteArray& bits, unsigned int unusedBits);
     void setValue(Velmora::ByteArray&& bits, unsigned int unusedBits);
+    /// @}
+    /// The unused bits at the end of the last octet (0 to 7): the count set on the string, or else the
+    /// last segment's.
+    /// @{
     unsigned int getNumberOfInsignificantBits() const noexcept;
     void setNumberOfInsignificantBits(unsigned int unusedBits) noexcept;
+    /// @}
 
     ASN1Object* clone() const override;
     bool equals(const ASN1Object& other) const override;

@@ -13,14 +13,18 @@ class ZENTRIK_API ASN1Boolean : public ASN1Object {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::BOOLEAN; }
 
     ASN1Boolean() noexcept : ASN1Object(ASNTag::BOOLEAN) {}  // unset
+    /// A set BOOLEAN of `value`.
     explicit ASN1Boolean(bool value) noexcept : ASN1Object(ASNTag::BOOLEAN), value_(value) { markSet(); }
     ~ASN1Boolean() override;
 
+    /// The value; setting it drops a stored encoding.
+    /// @{
     bool getValue() const noexcept { return value_; }
     void setValue(bool value) noexcept {
         value_ = value;
         valueChanged();
     }
+    /// @}
 
     ASN1Object* clone() const override;
     bool equals(const ASN1Object& other) const override;

@@ -11,6 +11,7 @@ class ZENTRIK_API ASN1CastException : public Velmora::Exception {
   public:
     static constexpr std::int32_t CLASS_CODE = 0x41534331;  ///< "ASC1"
 
+    /// The failure numbered `number` (ASN1Error::CAST_FOREIGN_TAG or ASN1Error::CAST_CHOICE).
     explicit ASN1CastException(unsigned int number);
     /// Copies and moves are deep; the destructor deletes what the object owns.
     /// @{

@@ -14,9 +14,12 @@ class ZENTRIK_API ASN1Choice : public ASN1ValueHolder {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::CHOICE; }
 
     ASN1Choice() noexcept : ASN1ValueHolder(ASNTag::CHOICE) {}  // unset
+    /// A choice owning the alternative `chosen`, or holding a copy of it.
+    /// @{
     explicit ASN1Choice(std::unique_ptr<ASN1Object> chosen)
         : ASN1ValueHolder(ASNTag::CHOICE, std::move(chosen)) {}
     explicit ASN1Choice(const ASN1Object& chosen);
+    /// @}
     /// Copies and moves are deep; the destructor deletes what the object owns.
     /// @{
     ASN1Choice(const ASN1Choice&) = default;

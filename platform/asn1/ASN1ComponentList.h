@@ -15,10 +15,13 @@ namespace Ostrel {
 class ZENTRIK_API ASN1ComponentList {
   public:
     ASN1ComponentList() = default;
+    /// Copies are deep (every component cloned); moves take the components over.
+    /// @{
     ASN1ComponentList(const ASN1ComponentList& other);
     ASN1ComponentList(ASN1ComponentList&& other) noexcept;
     ASN1ComponentList& operator=(const ASN1ComponentList& other);
     ASN1ComponentList& operator=(ASN1ComponentList&& other) noexcept;
+    /// @}
     ~ASN1ComponentList();
 
     /// Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
@@ -29,8 +32,13 @@ class ZENTRIK_API ASN1ComponentList {
             appendOverflow(std::move(component));
     }
 
+    /// How many components the list holds, and whether none.
+    /// @{
     unsigned int size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
+    /// @}
+    /// Component `index`, owned by the list; Velmora::IndexOutOfRange outside it.
+    /// @{
     const ASN1Object* at(unsigned int index) const {
         if (index >= size_) outOfRange(index);
         return slot(index).get();
@@ -39,7 +47,10 @@ class ZENTRIK_API ASN1ComponentList {
         if (index >= size_) outOfRange(index);
         return slot(index).get();
     }
+    /// @}
+    /// Deletes every component.
     void clear() noexcept;
+    /// Makes room for `count` components.
     void reserve(std::size_t count);
     /// Element by element with equals().
     bool equals(const ASN1ComponentList& other) const;

@@ -13,14 +13,18 @@ class ZENTRIK_API ASN1Enumerated : public ASN1Object {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::ENUMERATED; }
 
     ASN1Enumerated() noexcept : ASN1Object(ASNTag::ENUMERATED) {}  // unset
+    /// A set ENUMERATED of `value`.
     explicit ASN1Enumerated(int value) noexcept : ASN1Object(ASNTag::ENUMERATED), value_(value) { markSet(); }
     ~ASN1Enumerated() override;
 
+    /// The value; setting it drops a stored encoding.
+    /// @{
     int getValue() const noexcept { return value_; }
     void setValue(int value) noexcept {
         value_ = value;
         valueChanged();
     }
+    /// @}
 
     ASN1Object* clone() const override;
     bool equals(const ASN1Object& other) const override;

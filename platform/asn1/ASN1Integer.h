@@ -22,14 +22,19 @@ class ZENTRIK_API ASN1Integer : public ASN1Object {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::INTEGER; }
 
     ASN1Integer() noexcept : ASN1Object(ASNTag::INTEGER) {}  // unset
+    /// A set integer of `value`.
+    /// @{
     explicit ASN1Integer(std::int64_t value) : ASN1Object(ASNTag::INTEGER), value_(value) { markSet(); }
     explicit ASN1Integer(const Velmora::BigNumber& value) : ASN1Object(ASNTag::INTEGER), value_(value) {
         markSet();
     }
+    /// @}
     ~ASN1Integer() override;
 
     /// The number (built from the contents octets when the value was given as octets).
     const Velmora::BigNumber& getValue() const;
+    /// Sets the number (and drops contents octets and a stored encoding).
+    /// @{
     void setValue(const Velmora::BigNumber& value) {
         value_ = value;
         numberCurrent_ = true;
@@ -43,15 +48,18 @@ class ZENTRIK_API ASN1Integer : public ASN1Object {
         valueChanged();
     }
     void setValue(std::int64_t value) { setValue(Velmora::BigNumber(value)); }
+    /// @}
 
     /// Sets the value from the contents octets of an encoded INTEGER: two's complement, big-endian.
     /// Leading octets that only repeat the sign are dropped (00 05 is kept as 05, FF 80 as 80); no
     /// octets at all read as 0.
+    /// @{
     void setContentOctets(const unsigned char* octets, std::size_t count);
     void setContentOctets(const Velmora::ByteArray& octets) {
         setContentOctets(octets.data(), octets.size());
     }
     void setContentOctets(Velmora::ByteArray&& octets);
+    /// @}
     /// Whether the value is held as contents octets (given with setContentOctets, not replaced since).
     bool hasContentOctets() const noexcept { return !octets_.isEmpty(); }
     /// Those octets, the minimal two's complement of the value; empty when the value is held as a number.

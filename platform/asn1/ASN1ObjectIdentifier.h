@@ -27,29 +27,39 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::OBJECT_IDENTIFIER; }
 
     ASN1ObjectIdentifier() noexcept : ASN1Object(ASNTag::OBJECT_IDENTIFIER) {}  // unset
+    /// A set identifier of the arcs `arcs`.
     explicit ASN1ObjectIdentifier(const Velmora::IntArray& arcs);
     /// Dotted text such as "1.2.840.113549"; throws like setValue(const String&).
+    /// @{
     explicit ASN1ObjectIdentifier(const Velmora::String& dotted);
     explicit ASN1ObjectIdentifier(const char* dotted);
+    /// @}
     ~ASN1ObjectIdentifier() override;
 
     /// The arcs (built from the contents octets when the value was given as octets).
     const Velmora::IntArray& getValue() const;
+    /// Sets the arcs (and drops contents octets and a stored encoding).
+    /// @{
     void setValue(const Velmora::IntArray& arcs);
     void setValue(Velmora::IntArray&& arcs) noexcept;
+    /// @}
     /// Parses dotted decimal text: one or more arcs of 0 to 4294967295, separated by single dots,
     /// digits only. Anything else throws Exception (LIB_ASN1, ASN1Error::BAD_OBJECT_IDENTIFIER) and
     /// leaves the value unchanged.
+    /// @{
     void setValue(const Velmora::String& dotted);
     void setValue(const char* dotted) { setValue(Velmora::String(dotted)); }
+    /// @}
     /// The number of arcs.
     unsigned int getLength() const noexcept;
 
     /// Sets the identifier from the contents octets of its encoding: subidentifiers in base 128, the
     /// first one holding the first two arcs (40 x first + second). The octets must be that encoding
     /// exactly, as isContentOctets() tells; otherwise the value stays as it was and the result is false.
+    /// @{
     [[nodiscard]] bool setContentOctets(const Velmora::ByteArray& octets);
     [[nodiscard]] bool setContentOctets(Velmora::ByteArray&& octets);
+    /// @}
     /// Whether the value is held as contents octets (given with setContentOctets, not replaced since).
     bool hasContentOctets() const noexcept { return !octets_.isEmpty(); }
     /// Those octets; empty when the value is held as arcs.
@@ -69,6 +79,7 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     bool equals(const ASN1Object& other) const override;
     Velmora::String toString() const override;  ///< dotted decimal, "" for no arcs
 
+    /// The arcs of dotted decimal text, checked as setValue(const String&) checks it (and failing alike).
     static Velmora::IntArray parse(const Velmora::String& dotted);
 
   private:

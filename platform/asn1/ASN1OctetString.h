@@ -21,18 +21,21 @@ class ZENTRIK_API ASN1OctetString : public ASN1SegmentedString {
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::OCTET_STRING; }
 
     ASN1OctetString() noexcept : ASN1SegmentedString(ASNTag::OCTET_STRING) {}  // unset
+    /// A set string of the octets `value`.
+    /// @{
     explicit ASN1OctetString(const Velmora::ByteArray& value);
     explicit ASN1OctetString(Velmora::ByteArray&& value) noexcept;
+    /// @}
     /// A streamable string reading its contents from `stream`, which it owns.
     explicit ASN1OctetString(std::unique_ptr<Velmora::InputStream> stream);
     /// Copies are deep. A streamable string cannot be copied: Exception (LIB_ASN1,
     /// ASN1Error::STREAM_NOT_COPYABLE).
+    /// @{
     ASN1OctetString(const ASN1OctetString& other);
-    /// Copies and moves are deep; the destructor deletes what the object owns.
     ASN1OctetString(ASN1OctetString&&) noexcept = default;
     ASN1OctetString& operator=(const ASN1OctetString& other);
-    /// Copies and moves are deep; the destructor deletes what the object owns.
     ASN1OctetString& operator=(ASN1OctetString&&) noexcept = default;
+    /// @}
     ~ASN1OctetString() override;
 
     /// The octets: the string's own, or the concatenation of its segments' values. A segment that is
@@ -40,11 +43,14 @@ class ZENTRIK_API ASN1OctetString : public ASN1SegmentedString {
     /// string gives its own octets (empty): its contents stay in the stream.
     const Velmora::ByteArray getValue() const;
     /// Replaces the contents (segments and stream included).
+    /// @{
     void setValue(const Velmora::ByteArray& value);
     void setValue(Velmora::ByteArray&& value) noexcept;
+    /// @}
 
     /// Hands the string a stream to take its contents from (replacing other contents); null removes it.
     void setInputStream(std::unique_ptr<Velmora::InputStream> stream);
+    /// Whether the string takes its contents from a stream.
     bool isStreamable() const noexcept { return stream_ != nullptr; }
     /// The owned stream, or null; the coders read it to its end.
     Velmora::InputStream* getInputStream() const noexcept { return stream_.get(); }

@@ -49,7 +49,9 @@ Fault readBase128(Next&& next, std::uint64_t limit, std::uint64_t& number) {
 struct Identifier {
     unsigned char first = 0;   ///< class bits 0xC0, constructed bit 0x20, low tag bits 0x1F
     std::uint32_t number = 0;  ///< the tag number, also in the high-tag-number form
+    /// Whether the constructed bit 0x20 is set.
     bool constructed() const { return (first & 0x20) != 0; }
+    /// The class bits 0xC0: 0x00 universal, 0x40 application, 0x80 context-specific, 0xC0 private.
     unsigned char classBits() const { return first & 0xC0; }
 };
 
@@ -139,8 +141,11 @@ inline std::size_t writeIdentifier(unsigned int classBits, std::uint32_t number,
 /// A source of octets over memory, for the readers above.
 class MemorySource {
   public:
+    /// Reads the octets from `begin` up to `end`, which stay the caller's.
     MemorySource(const unsigned char* begin, const unsigned char* end) : at_(begin), end_(end) {}
+    /// The next octet, or -1 at the end.
     int operator()() { return at_ == end_ ? -1 : *at_++; }
+    /// Where the next octet would be read.
     const unsigned char* position() const { return at_; }
 
   private:

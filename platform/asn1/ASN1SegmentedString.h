@@ -21,11 +21,16 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
 
     /// Appends a segment and takes ownership of it (also when this throws); `where` is reserved, pass 0.
     /// A null segment throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
+    /// @{
     virtual void appendComponent(ASN1Object* segment, int where = 0);
     void appendComponent(std::unique_ptr<ASN1Object> segment);
+    /// @}
+    /// The segments: how many, and one by index (Velmora::IndexOutOfRange outside them).
+    /// @{
     unsigned int getNumberOfComponents() const noexcept { return segments_.size(); }
     const ASN1Object* getComponent(unsigned int index) const { return segments_.at(index); }
     ASN1Object* getComponent(unsigned int index) { return segments_.at(index); }
+    /// @}
     /// Marks the string as constructed even without segments.
     void setConstructed(bool constructed) noexcept;
 
@@ -37,15 +42,17 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
         const char* article;      ///< the kind with its article, "a BIT STRING"
     };
 
+    /// For the derived classes: an unset string of kind `tag`, or one holding the octets `own`; copies
+    /// and moves are deep.
+    /// @{
     explicit ASN1SegmentedString(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}  // unset
     ASN1SegmentedString(ASNTag::ASN1_TAG tag, const Velmora::ByteArray& own);
     ASN1SegmentedString(ASNTag::ASN1_TAG tag, Velmora::ByteArray&& own) noexcept;
     ASN1SegmentedString(const ASN1SegmentedString& other) = default;
-    /// Copies and moves are deep; the destructor deletes what the object owns.
     ASN1SegmentedString(ASN1SegmentedString&&) noexcept = default;
     ASN1SegmentedString& operator=(const ASN1SegmentedString& other) = default;
-    /// Copies and moves are deep; the destructor deletes what the object owns.
     ASN1SegmentedString& operator=(ASN1SegmentedString&&) noexcept = default;
+    /// @}
 
     /// The own octets, or the segments' contents one after the other, nested segments included. A
     /// segment that is not of `kind` throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT).

@@ -18,10 +18,13 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     /// The ASN1ClassBit bits of this class and its bases: what libraryClasses() returns.
     static constexpr std::uint32_t CLASS_BITS = ASN1Object::CLASS_BITS | ASN1ClassBit::STRING;
     std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
+    /// The octet forms getStringType() names: one octet per character, UTF-16, UTF-8, four octets.
+    /// @{
     static constexpr int ASCII = 0;
     static constexpr int UCS2 = 4;
     static constexpr int UTF8 = 6;
     static constexpr int UNIVERSAL = 7;
+    /// @}
 
     /// Whether a value of kind `tag` may be of this class (used by asn1_const_cast).
     static constexpr bool acceptsTag(int tag) noexcept {
@@ -36,14 +39,19 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     /// The text (built from the contents octets when the value was given as octets).
     const Velmora::String& getValue() const;
     /// Sets the text; the encoded octets kept from decoding are dropped.
+    /// @{
     void setValue(const Velmora::String& value);
     void setValue(Velmora::String&& value) noexcept;
+    /// @}
     /// The octets the text was decoded from (empty when not recorded).
     const Velmora::ByteArray& getEncodedValue() const noexcept {
         return octetsRecorded_ ? octets_ : Velmora::ByteArray::emptyArray;
     }
+    /// Records `encoded` as the octets the text was decoded from (the text stays as it is).
+    /// @{
     void setEncodedValue(const Velmora::ByteArray& encoded) { setEncodedValue(Velmora::ByteArray(encoded)); }
     void setEncodedValue(Velmora::ByteArray&& encoded);
+    /// @}
 
     /// Sets the value from the contents octets of its encoding, in the octet form of getStringType():
     /// one character per octet (Latin-1) for ASCII, UTF-16 big-endian for UCS2 (an odd last octet is
@@ -51,8 +59,10 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     /// for UTF8 (each octet of an invalid sequence reads as U+DC00 + octet). For the UCS2, UTF8 and
     /// UNIVERSAL forms the octets are also what getEncodedValue() gives. contentOctetsFault() tells
     /// which octets would lose their tail.
+    /// @{
     void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
     void setContentOctets(Velmora::ByteArray&& octets);
+    /// @}
     /// Whether the value is held as contents octets that encode its text exactly (given with
     /// setContentOctets and not replaced since); the encoders then write them as they are.
     bool hasContentOctets() const noexcept { return octetsAreContents_; }
@@ -80,10 +90,13 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     Velmora::String toString() const override;
 
   protected:
+    /// For the derived classes: an unset string of kind `tag`, or one holding `value`.
+    /// @{
     explicit ASN1String(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}
     ASN1String(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), text_(value) {
         markSet();
     }
+    /// @}
     /// Copies and moves are deep; the destructor deletes what the object owns.
     /// @{
     ASN1String(const ASN1String&) = default;

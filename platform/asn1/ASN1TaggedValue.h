@@ -14,10 +14,13 @@ class ZENTRIK_API ASN1TaggedValue : public ASN1Object {
     /// Whether a value of kind `tag` may be of this class (used by asn1_const_cast).
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::TAGGED; }
 
+    /// An unset tagged value [tagNumber], or one holding `encoding` (its identifier octets first).
+    /// @{
     explicit ASN1TaggedValue(unsigned int tagNumber = 0) noexcept : ASN1Object(ASNTag::TAGGED) {
         setTagNumber(tagNumber);
     }
     ASN1TaggedValue(unsigned int tagNumber, const Velmora::ByteArray& encoding);
+    /// @}
     /// Copies and moves are deep; the destructor deletes what the object owns.
     /// @{
     ASN1TaggedValue(const ASN1TaggedValue&) = default;

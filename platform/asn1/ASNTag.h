@@ -10,6 +10,7 @@ namespace Ostrel {
 /// their own. Any int may be held (ASNTag(11) names a type the coders do not support).
 class ZENTRIK_API ASNTag {
   public:
+    /// The universal tags the library knows (the constructed forms with 0x20) and its markers.
     enum ASN1_TAG : int {
         BOOLEAN = 1,
         INTEGER = 2,
@@ -44,13 +45,20 @@ class ZENTRIK_API ASNTag {
     /// How a value is tagged in front of its own identifier.
     enum CONTEXT : int { UNTAGGED = 0, EXPLICIT = 1, IMPLICIT = 2 };
 
+    /// A tag of the value `value`.
+    /// @{
     constexpr ASNTag(ASN1_TAG value) noexcept : value_(value) {}  // NOLINT: a tag converts implicitly
     constexpr explicit ASNTag(int value) noexcept : value_(static_cast<ASN1_TAG>(value)) {}
+    /// @}
 
+    /// The tag value.
     constexpr ASN1_TAG getValue() const noexcept { return value_; }
 
+    /// Whether both stand for the same tag value.
+    /// @{
     constexpr bool operator==(const ASNTag& other) const noexcept { return value_ == other.value_; }
     constexpr bool operator==(ASN1_TAG other) const noexcept { return value_ == other; }
+    /// @}
 
   private:
     ASN1_TAG value_;
