@@ -1,6 +1,6 @@
 # The `docs` target: the API reference of the installed headers, made by Doxygen into build/<preset>/docs.
-# It fails on any Doxygen warning (build/<preset>/docs/warnings.log lists them), so an undocumented
-# public class, member or function stops it.
+# It fails on any Doxygen warning, printed on standard error, so an undocumented public class, member
+# or function stops it and is named.
 option(ZENTRIK_BUILD_DOCS "Add the docs target (the API reference, needs doxygen)" ON)
 if(NOT ZENTRIK_BUILD_DOCS)
   return()

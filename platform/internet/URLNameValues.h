@@ -22,11 +22,17 @@ class ZENTRIK_API URLNameValues {
 
     /// Appends a copy of `field`.
     void addURLNameValueField(const URLNameValueField& field);
+    /// The fields in order; valid until the next field is added.
     const std::vector<URLNameValueField>& getURLFields() const { return fields_; }
+    /// How many fields there are.
     unsigned int getNumberOfFields() const { return static_cast<unsigned int>(fields_.size()); }
 
+    /// The same fields in the same order.
+    /// @{
     bool operator==(const URLNameValues& other) const { return fields_ == other.fields_; }
     bool operator!=(const URLNameValues& other) const { return !(*this == other); }
+    /// @}
+
 
   private:
     std::vector<URLNameValueField> fields_;

@@ -15,10 +15,14 @@ namespace Velmora {
 class ZENTRIK_API BigNumber {
   public:
     BigNumber() = default;          ///< zero
+    /// The number `value`.
     BigNumber(std::int64_t value);  // NOLINT: a plain number converts implicitly
+
     /// From octets, least significant first; `negative` gives the number the minus sign.
     BigNumber(const ByteArray& littleEndianMagnitude, bool negative);
+    /// From octets, most significant first; `negative` gives the number the minus sign.
     static BigNumber fromBigEndian(const ByteArray& magnitude, bool negative = false);
+
     static BigNumber fromDecimal(std::string_view text);      ///< optional '-'; UtilsException on bad text
     static BigNumber fromHexadecimal(std::string_view text);  ///< optional '-'; UtilsException on bad text
 
@@ -33,17 +37,25 @@ class ZENTRIK_API BigNumber {
     /// given (the octets FF FF give -1, the octets 00 FF stay 255).
     BigNumber twosComplement() const;
 
+    /// Whether the number is below zero, zero, or within the range of std::int64_t.
+    /// @{
     bool isNegative() const { return negative_ != 0; }
     bool isZero() const { return magnitude_.empty(); }
     bool fitsInt64() const;
+    /// @}
+
     std::int64_t toInt64() const;  ///< UtilsException when it does not fit
-    std::string toDecimal() const;
+    std::string toDecimal() const;  ///< '-' in front of negative numbers
+
     std::string toHexadecimal() const;  ///< upper-case, '-' in front of negative numbers
     std::size_t byteLength() const;     ///< octets of the magnitude (0 for zero)
 
+    /// The number with the opposite sign.
     BigNumber operator-() const;
+
     bool operator==(const BigNumber& other) const;  ///< the values; widths do not count
-    bool operator<(const BigNumber& other) const;
+    bool operator<(const BigNumber& other) const;  ///< by value
+
 
   private:
     void trim();

@@ -12,8 +12,11 @@ namespace Velmora {
 class ZENTRIK_API FileInputStream : public InputStream {
   public:
     explicit FileInputStream(const std::string& path);  ///< UtilsException when it cannot be opened
+    /// Standard input (not closed by the stream).
     static FileInputStream standardInput();
+    /// Takes the file over; `other` is left at its end, with no file.
     FileInputStream(FileInputStream&& other) noexcept;
+
     FileInputStream(const FileInputStream&) = delete;
     FileInputStream& operator=(const FileInputStream&) = delete;
     ~FileInputStream() override;
@@ -42,8 +45,11 @@ class ZENTRIK_API FileInputStream : public InputStream {
 class ZENTRIK_API FileOutputStream : public OutputStream {
   public:
     explicit FileOutputStream(const std::string& path);  ///< creates or truncates; UtilsException on failure
+    /// Standard output (not closed by the stream).
     static FileOutputStream standardOutput();
+    /// Takes the file and what is buffered over.
     FileOutputStream(FileOutputStream&& other) noexcept;
+
     FileOutputStream(const FileOutputStream&) = delete;
     FileOutputStream& operator=(const FileOutputStream&) = delete;
     ~FileOutputStream() override;  ///< flushes; failures there are ignored

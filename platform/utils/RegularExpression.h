@@ -11,7 +11,9 @@ namespace Velmora {
 /// linear in the text and without recursion (RE2). Failures are UtilsExceptions.
 class ZENTRIK_API RegularExpression {
   public:
+    /// Compiles `pattern` to search a copy of `text`; UtilsException 1 when the pattern is not valid.
     RegularExpression(const String& pattern, const String& text);
+
     RegularExpression(const RegularExpression&) = delete;
     RegularExpression& operator=(const RegularExpression&) = delete;
     ~RegularExpression();

@@ -24,8 +24,12 @@ class ZENTRIK_API UTF8String {
     const String toString(unsigned short replacement = 0xFFFD) const;
     /// Decodes the octets; every octet of an invalid sequence becomes U+DC00 + octet.
     const String toEscapedString() const;
+    /// The UTF-8 octets; valid while this object lives.
+    /// @{
     const ByteArray& getBytes() const { return octets_; }
     operator const ByteArray&() const { return octets_; }
+    /// @}
+
 
     /// Appends the UTF-8 form of `text` to `out`; surrogates and values beyond U+10FFFF, which have
     /// no UTF-8 form, are written as U+FFFD (the result is always valid UTF-8).

@@ -12,7 +12,9 @@ class Base64OutputStream;
 /// Decoding is tolerant: non-alphabet octets are skipped, the first '=' ends the text, padding is optional.
 class ZENTRIK_API Base64Coder : public Coder {
   public:
+    /// A coder writing lines of 76 characters ended by CR LF, or one unbroken line.
     Base64Coder(bool breakLines = true) : breakLines(breakLines) {}
+
     /// Coders hold no data: every copy is like the original.
     /// @{
     Base64Coder(const Base64Coder&) = default;
@@ -20,10 +22,14 @@ class ZENTRIK_API Base64Coder : public Coder {
     /// @}
     ~Base64Coder() override;
 
+    /// The Base64 text of `data`; never fails.
     const ByteArray encode(const ByteArray& data) override;
+    /// The octets of `text`, read tolerantly (see the class); never fails.
     const ByteArray decode(const ByteArray& text) override;
 
+    /// Whether the encoder breaks lines.
     bool breaksLines() const { return breakLines; }
+
 
   private:
     friend class Base64OutputStream;

@@ -9,8 +9,11 @@ namespace Velmora {
 /// onto the source, so the filter itself holds nothing between reads.
 class ZENTRIK_API Base64InputStream : public FilteredInputStream {
   public:
+    /// A filter decoding the text of `source`, which must outlive it.
     explicit Base64InputStream(InputStream& source);
+    /// Another filter on the same source, with the octets `other` holds pushed back.
     Base64InputStream(const Base64InputStream& other);
+
     Base64InputStream& operator=(const Base64InputStream&) = delete;
     ~Base64InputStream() override;
 

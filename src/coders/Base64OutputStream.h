@@ -9,7 +9,9 @@ namespace Velmora {
 /// fewer than 57 stay pending until more arrive or flush() writes them as a final padded line.
 class ZENTRIK_API Base64OutputStream : public FilteredOutputStream {
   public:
+    /// A filter writing Base64 text to `target`, which must outlive it.
     explicit Base64OutputStream(OutputStream& target);
+
     Base64OutputStream(const Base64OutputStream&) = delete;
     Base64OutputStream& operator=(const Base64OutputStream&) = delete;
     /// Flushes what is pending first.

@@ -18,8 +18,13 @@ class ZENTRIK_API Coder {
     /// @}
     virtual ~Coder();
 
+    /// The encoding of `data`, or the octets `data` decodes to; the input stays the caller's.
+    /// Failures are the coder's own (see each coder).
+    /// @{
     virtual const ByteArray encode(const ByteArray& data) = 0;
     virtual const ByteArray decode(const ByteArray& data) = 0;
+    /// @}
+
 
     /// A new coder chosen by name, case-insensitively: "base64" gives a Base64Coder with line breaks,
     /// "quoted-printable" a QPCoder with CR LF soft breaks, every other name a NullCoder.

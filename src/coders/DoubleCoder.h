@@ -14,7 +14,9 @@ class ZENTRIK_API DoubleCoder : public Coder {
     /// @}
     ~DoubleCoder() override;
 
+    /// Two letters for each octet of `data`.
     const ByteArray encode(const ByteArray& data) override;
+
     /// Letters are not checked; an odd length throws IndexOutOfRange when the missing partner is read.
     const ByteArray decode(const ByteArray& data) override;
 };

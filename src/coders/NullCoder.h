@@ -14,8 +14,12 @@ class ZENTRIK_API NullCoder : public Coder {
     /// @}
     ~NullCoder() override;
 
+    /// A copy of `data`.
+    /// @{
     const ByteArray encode(const ByteArray& data) override;
     const ByteArray decode(const ByteArray& data) override;
+    /// @}
+
 };
 
 }  // namespace Velmora
