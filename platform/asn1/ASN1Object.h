@@ -9,6 +9,7 @@
 #include "zentrik/platform/utils/Export.h"
 #include "zentrik/platform/utils/String.h"
 
+/// The ASN.1 value classes, the DER and BER coders and the streaming (IOU) readers and writers.
 namespace Ostrel {
 
 /// Base of every ASN.1 value.
@@ -133,7 +134,8 @@ class ZENTRIK_API ASN1Object {
 
 /// Value comparison through equals().
 ZENTRIK_API bool operator==(const ASN1Object& a, const ASN1Object& b);
-// Prints toString().
+/// Prints toString().
+
 ZENTRIK_API std::ostream& operator<<(std::ostream& out, const ASN1Object& value);
 
 }  // namespace Ostrel

@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <string>
 
+/// Readers and writers of identifier octets, length octets and base-128 numbers (see the file).
 namespace Ostrel::octets {
 
+/// What a reader found wrong with the octets.
 enum class Fault : unsigned char {
-    none,
+    none,  ///< nothing: the octets were read
+
     missing,   ///< no octet at all where the octets should start
     ended,     ///< the data ends inside the octets
     padded,    ///< a base-128 number starting with the group 0x80 (never the shortest form)

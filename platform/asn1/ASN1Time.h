@@ -105,7 +105,7 @@ class ZENTRIK_API ASN1GeneralizedTime : public ASN1Time {
     explicit ASN1GeneralizedTime(const Velmora::String& value) : ASN1Time(ASNTag::GENERALIZED_TIME, value) {}
     explicit ASN1GeneralizedTime(const char* value)
         : ASN1Time(ASNTag::GENERALIZED_TIME, Velmora::String(value)) {}
-        /// @}
+    /// @}
     /// Copies and moves are deep; the destructor deletes what the object owns.
     /// @{
     ASN1GeneralizedTime(const ASN1GeneralizedTime&) = default;

@@ -69,6 +69,8 @@ class ZENTRIK_API BigNumber {
     std::size_t keepsWidth_ : 1 = 0;  // toByteArray writes width_ octets (only twosComplement's k-octet form)
 };
 
-ZENTRIK_API std::ostream& operator<<(std::ostream& out, const BigNumber& n);  // decimal
+/// Prints the number in decimal.
+ZENTRIK_API std::ostream& operator<<(std::ostream& out, const BigNumber& n);
+
 
 }  // namespace Velmora

@@ -198,6 +198,8 @@ class ZENTRIK_API ByteArray {
     unsigned char inline_[kInline + 1];
 };
 
-ZENTRIK_API std::ostream& operator<<(std::ostream& out, const ByteArray& bytes);  // hexadecimal
+/// Prints the octets in hexadecimal.
+ZENTRIK_API std::ostream& operator<<(std::ostream& out, const ByteArray& bytes);
+
 
 }  // namespace Velmora

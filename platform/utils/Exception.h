@@ -7,6 +7,7 @@
 #include "zentrik/platform/utils/Export.h"
 #include "zentrik/platform/utils/String.h"
 
+/// Octets, text, numbers, streams and exceptions; the byte coders; URL query fields.
 namespace Velmora {
 
 /// The toolkit's exception: which library failed, an error number, the failing operation, a message

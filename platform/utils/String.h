@@ -80,7 +80,9 @@ class ZENTRIK_API String {
     std::u32string text_;
 };
 
+/// Prints the text as UTF-8.
 ZENTRIK_API std::ostream& operator<<(std::ostream& out, const String& s);
+
 
 }  // namespace Velmora
 

@@ -29,8 +29,10 @@ struct ValueDeleter {
     /// Deletes `value` with ASN1Object::deleteObject.
     void operator()(ASN1Object* value) const { ASN1Object::deleteObject(value); }
 };
+/// A value owned by a std::unique_ptr that deletes it with ASN1Object::deleteObject.
 template <typename T = ASN1Object>
 using Owned = std::unique_ptr<T, ValueDeleter>;
+
 
 /// Writes ASN.1 values in the Distinguished Encoding Rules and reads them back.
 ///

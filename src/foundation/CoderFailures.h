@@ -3,12 +3,13 @@
 #include <string>
 
 #include "zentrik/platform/utils/Export.h"
-// Every failure the coders report: its number and the operation text it carries. Library
-// identifier 3 (Exception::LIB_CODERS) unless noted; messages are empty unless noted.
 
+/// Every failure the coders report: its number and the operation text it carries. Library
+/// identifier 3 (Exception::LIB_CODERS) unless noted; messages are empty unless noted.
 namespace Velmora::failures {
 
-/// Numbers.
+
+// Numbers.
 constexpr unsigned int kNullValue = 0;            ///< a null value handed to an encoder
 constexpr unsigned int kObjectDescriptor = 2;     ///< tag 7 cannot be encoded
 constexpr unsigned int kExternal = 3;             ///< tag 8 cannot be encoded
@@ -24,7 +25,7 @@ constexpr unsigned int kEncodingFailed = 12;     ///< wraps whatever failed insi
 constexpr unsigned int kNoData = 13;             ///< nothing to decode
 constexpr unsigned int kEntryPointFailed = 15;   ///< wraps failures at the static encode entry points
 constexpr unsigned int kIndefiniteSegment = 16;  ///< a segment of a constructed string in indefinite form
-constexpr unsigned int kEmptyObjectIdentifier = 17;
+constexpr unsigned int kEmptyObjectIdentifier = 17;  ///< an OBJECT IDENTIFIER without arcs
 constexpr unsigned int kNotTagged =
     18;  ///< identifier of universal or application class where a tag was expected
 constexpr unsigned int kConstructedBitString = 19;  ///< DER refuses constructed BIT STRINGs
@@ -41,14 +42,15 @@ constexpr unsigned int kOverrun = 28;          ///< an element runs past the end
 /// end-of-contents octets taken): the value is no longer in the stream.
 constexpr unsigned int kValueAfterPieces = 29;
 constexpr unsigned int kMalformed = 30;  ///< octets the encoding rules do not allow: a base-128 number padded
-                                         // with 0x80, an unfinished subidentifier, a string of no whole
-                                         // number of characters
+                                         ///< with 0x80, an unfinished subidentifier, a string of no whole
+                                         ///< number of characters
 constexpr unsigned int kNotContents = 31;  ///< a tagged value's contents are not what was asked of them
 
 /// How deeply constructed elements may nest before decoding gives up (real data stays far below).
 constexpr unsigned int kMaxNesting = 200;
 
-/// Operation texts.
+/// The operation texts the failures carry, one per failing operation.
+/// @{
 constexpr const char* kDEREncodeValue = "DERCoder::encode(const ASN1Object *)";
 constexpr const char* kDEREncodeStream = "DERCoder::encode(const ASN1Object *, OutputStream&)";
 constexpr const char* kBEREncodeValue = "BERCoder::encode(const ASN1Object *)";
@@ -101,10 +103,15 @@ constexpr const char* kExplicitContents = "explicitContents(const ASN1TaggedValu
 constexpr const char* kImplicitContents = "implicitContents(const ASN1TaggedValue&, ASNTag::ASN1_TAG)";
 constexpr const char* kURLDecode = "URLCoder::decode(const String& query)";
 
-/// Messages.
+/// @}
+
+/// Messages the failures carry.
+/// @{
 constexpr const char* kNoDataMessage = "there was no data to decode";
 constexpr const char* kNoLengthMessage = "no data to read";
 constexpr const char* kIndexOutOfRangeMessage = "An IndexOutOfRange exception was caught: ";
+/// @}
+
 
 /// The failures that several readers raise alike, thrown as CoderException with `operation`.
 /// 26: the contents of an element end after `got` of its `length` octets.
