@@ -21,6 +21,11 @@ namespace Ostrel {
 ///
 /// Objects are made with `new` or makeASN1Object and released with deleteObject, a SmartPointer or a
 /// std::unique_ptr. Derived classes are copyable (deep copies); clone() copies through the base.
+///
+/// Values are not synchronised: a value may be encoded by several threads at once, but its accessors
+/// build numbers, arcs and text on first use, so read it once on one thread before sharing it for
+/// reading; never change a value another thread uses.
+
 class ZENTRIK_API ASN1Object {
   public:
     virtual ~ASN1Object();
