@@ -18,11 +18,8 @@ foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
   list(GET folder_pair 1 source)
   string(APPEND ZENTRIK_DOCS_INPUT " ${CMAKE_SOURCE_DIR}/${source}")
 endforeach()
-# Headers that are no part of the interface: the Base64 coder's internal helpers (not installed) and
-# the coders' internal streams.
 set(ZENTRIK_DOCS_EXCLUDE "")
-foreach(internal src/coders/Base64Kernels.h src/coders/Base64Tables.h src/coders/Base64Vector.h
-                 src/asn1/CodingStreams.h)
+foreach(internal IN LISTS ZENTRIK_INTERNAL_HEADERS)
   string(APPEND ZENTRIK_DOCS_EXCLUDE " ${CMAKE_SOURCE_DIR}/${internal}")
 endforeach()
 configure_file(${CMAKE_SOURCE_DIR}/docs/Doxyfile.in ${CMAKE_BINARY_DIR}/Doxyfile @ONLY)
