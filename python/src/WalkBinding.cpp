@@ -5,7 +5,7 @@
 #include "ElementProperties.h"
 #include "Errors.h"
 #include "StreamWalker.h"
-#include "Tree.h"
+#include "NodeType.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
@@ -52,7 +52,8 @@ class WalkedElement {
         std::string octets(reinterpret_cast<const char*>(header), count);
         octets.resize(count + length);
         walker_->readContents(octets.data() + count, length);
-        return valueOf(decodeTree(py::bytes(octets), false));
+        const py::object node = decodeTree(py::bytes(octets), false, [](const Tree&) {});
+        return py::reinterpret_steal<py::object>(valueOf(nodeRef(node).tree, 0));
     }
 
   private:
