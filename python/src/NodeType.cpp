@@ -1,5 +1,8 @@
 #include "NodeType.h"
 
+#include <structmember.h>
+
+#include <cstddef>
 #include <new>
 #include <string>
 
@@ -22,8 +25,17 @@ struct TreeObject {
     PyObject_HEAD Tree tree;
 };
 
+// The identifier and position are Python objects made with the node, read as plain member slots
+// (which the interpreter reads as fast as the slots of a Python class); the value and the children
+// are made when asked for.
 struct NodeObject {
     PyObject_HEAD TreeObject* owner;
+    PyObject* tag;
+    PyObject* cls;
+    PyObject* constructed;
+    PyObject* offset;
+    PyObject* headerLength;
+    PyObject* length;
     std::uint32_t index;
 };
 
@@ -38,18 +50,34 @@ void deallocTree(PyObject* self) {
     Py_DECREF(type);
 }
 
+PyObject* newReference(PyObject* object) {
+    Py_INCREF(object);
+    return object;
+}
+
 PyObject* newNode(TreeObject* owner, std::uint32_t index) {
     NodeObject* node = PyObject_New(NodeObject, nodeType);
     if (!node) return nullptr;
-    Py_INCREF(owner);
-    node->owner = owner;
+    const Element& e = owner->tree.elements[index];
+    node->owner = reinterpret_cast<TreeObject*>(newReference(reinterpret_cast<PyObject*>(owner)));
     node->index = index;
-    return reinterpret_cast<PyObject*>(node);
+    node->tag = PyLong_FromUnsignedLong(e.tag);
+    node->cls = newReference(classNames[e.classBits() >> 6]);
+    node->constructed = PyBool_FromLong(e.constructed());
+    node->offset = PyLong_FromUnsignedLongLong(e.offset);
+    node->headerLength = PyLong_FromUnsignedLong(e.headerLength);
+    node->length = e.indefinite ? newReference(Py_None) : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
+    if (node->tag && node->offset && node->headerLength && node->length) return reinterpret_cast<PyObject*>(node);
+    Py_DECREF(node);
+    return nullptr;
 }
 
 void deallocNode(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
-    Py_DECREF(reinterpret_cast<NodeObject*>(self)->owner);
+    auto* node = reinterpret_cast<NodeObject*>(self);
+    for (PyObject* member : {node->tag, node->cls, node->constructed, node->offset, node->headerLength, node->length})
+        Py_XDECREF(member);
+    Py_DECREF(node->owner);
     type->tp_free(self);
     Py_DECREF(type);
 }
@@ -128,34 +156,6 @@ PyObject* value(PyObject* self, void*) {
     }
 }
 
-PyObject* tag(PyObject* self, void*) {
-    return PyLong_FromUnsignedLong(elementOf(self).tag);
-}
-
-PyObject* cls(PyObject* self, void*) {
-    PyObject* name = classNames[elementOf(self).classBits() >> 6];
-    Py_INCREF(name);
-    return name;
-}
-
-PyObject* constructed(PyObject* self, void*) {
-    return PyBool_FromLong(elementOf(self).constructed());
-}
-
-PyObject* offset(PyObject* self, void*) {
-    return PyLong_FromUnsignedLongLong(elementOf(self).offset);
-}
-
-PyObject* headerLength(PyObject* self, void*) {
-    return PyLong_FromUnsignedLong(elementOf(self).headerLength);
-}
-
-PyObject* length(PyObject* self, void*) {
-    const Element& e = elementOf(self);
-    if (e.indefinite) Py_RETURN_NONE;
-    return PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
-}
-
 // The number of unused bits of a primitive BIT STRING, 0 for every other element.
 PyObject* unusedBits(PyObject* self, void*) {
     const Element& e = elementOf(self);
@@ -186,13 +186,20 @@ PyObject* describe(PyObject* self) {
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 
+#define ZENTRIK_NODE_MEMBER(name, field, doc) \
+    {name, T_OBJECT_EX, static_cast<Py_ssize_t>(offsetof(NodeObject, field)), READONLY, doc}
+
+PyMemberDef nodeMembers[] = {
+    ZENTRIK_NODE_MEMBER("tag", tag, "The tag number."),
+    ZENTRIK_NODE_MEMBER("cls", cls, "universal, application, context or private."),
+    ZENTRIK_NODE_MEMBER("constructed", constructed, "Whether the element holds elements."),
+    ZENTRIK_NODE_MEMBER("offset", offset, "Where the identifier octets start."),
+    ZENTRIK_NODE_MEMBER("header_length", headerLength, "The identifier and length octets' count."),
+    ZENTRIK_NODE_MEMBER("length", length, "The contents' length; None when indefinite."),
+    {nullptr, 0, 0, 0, nullptr},
+};
+
 PyGetSetDef nodeProperties[] = {
-    {"tag", tag, nullptr, "The tag number.", nullptr},
-    {"cls", cls, nullptr, "universal, application, context or private.", nullptr},
-    {"constructed", constructed, nullptr, "Whether the element holds elements.", nullptr},
-    {"offset", offset, nullptr, "Where the identifier octets start.", nullptr},
-    {"header_length", headerLength, nullptr, "The identifier and length octets' count.", nullptr},
-    {"length", length, nullptr, "The contents' length; None when indefinite.", nullptr},
     {"value", value, nullptr, "The value as a Python object.", nullptr},
     {"unused_bits", unusedBits, nullptr, "A BIT STRING's unused bits.", nullptr},
     {"children", children, nullptr, "The elements inside.", nullptr},
@@ -206,6 +213,7 @@ PyType_Slot treeSlots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(deallocTree)}
 
 PyType_Slot nodeSlots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(deallocNode)},
+    {Py_tp_members, nodeMembers},
     {Py_tp_getset, nodeProperties},
     {Py_tp_iter, reinterpret_cast<void*>(iterate)},
     {Py_tp_repr, reinterpret_cast<void*>(describe)},
