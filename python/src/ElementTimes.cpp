@@ -30,7 +30,8 @@ long microseconds(const char* text, std::size_t size, std::size_t& at) {
     if (at >= size || (text[at] != '.' && text[at] != ',')) return 0;
     long micro = 0;
     long scale = 100000;
-    for (++at; at < size && text[at] >= '0' && text[at] <= '9'; ++at, scale /= 10) micro += scale * (text[at] - '0');
+    for (++at; at < size && text[at] >= '0' && text[at] <= '9'; ++at, scale /= 10)
+        micro += scale * (text[at] - '0');
     return micro;
 }
 
@@ -75,7 +76,8 @@ PyObject* timeOf(const char* text, std::size_t size, bool generalized) {
     PyObject* moment = nullptr;
     if (ok && year >= 0 && month >= 0 && day >= 0 && hour >= 0) {
         moment = PyDateTimeAPI->DateTime_FromDateAndTime(year, month, day, hour, minute, second,
-                                                         static_cast<int>(micro), zone, PyDateTimeAPI->DateTimeType);
+                                                         static_cast<int>(micro), zone,
+                                                         PyDateTimeAPI->DateTimeType);
         if (!moment) PyErr_Clear();  // a date that does not exist, such as month 13
     }
     Py_DECREF(zone);

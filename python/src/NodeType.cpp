@@ -66,8 +66,10 @@ PyObject* newNode(TreeObject* owner, std::uint32_t index) {
     node->constructed = PyBool_FromLong(e.constructed());
     node->offset = PyLong_FromUnsignedLongLong(e.offset);
     node->headerLength = PyLong_FromUnsignedLong(e.headerLength);
-    node->length = e.indefinite ? newReference(Py_None) : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
-    if (node->tag && node->offset && node->headerLength && node->length) return reinterpret_cast<PyObject*>(node);
+    node->length = e.indefinite ? newReference(Py_None)
+                                : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
+    if (node->tag && node->offset && node->headerLength && node->length)
+        return reinterpret_cast<PyObject*>(node);
     Py_DECREF(node);
     return nullptr;
 }
@@ -75,7 +77,8 @@ PyObject* newNode(TreeObject* owner, std::uint32_t index) {
 void deallocNode(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     auto* node = reinterpret_cast<NodeObject*>(self);
-    for (PyObject* member : {node->tag, node->cls, node->constructed, node->offset, node->headerLength, node->length})
+    for (PyObject* member :
+         {node->tag, node->cls, node->constructed, node->offset, node->headerLength, node->length})
         Py_XDECREF(member);
     Py_DECREF(node->owner);
     type->tp_free(self);
@@ -178,16 +181,17 @@ PyObject* isDer(PyObject* self, void*) {
 
 PyObject* describe(PyObject* self) {
     const Element& e = elementOf(self);
-    const std::string text =
-        "<zentrik.Node " + std::string(className(e.classBits())) + " " + std::to_string(e.tag) +
-        (e.constructed() ? " constructed" : "") + " at " + std::to_string(e.offset) + ", " +
-        (e.indefinite ? "indefinite length" : std::to_string(e.contentsEnd - e.contentsOffset()) + " octets") +
-        ">";
+    const std::string text = "<zentrik.Node " + std::string(className(e.classBits())) + " " +
+                             std::to_string(e.tag) + (e.constructed() ? " constructed" : "") + " at " +
+                             std::to_string(e.offset) + ", " +
+                             (e.indefinite ? "indefinite length"
+                                           : std::to_string(e.contentsEnd - e.contentsOffset()) + " octets") +
+                             ">";
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 
 #define ZENTRIK_NODE_MEMBER(name, field, doc) \
-    {name, T_OBJECT_EX, static_cast<Py_ssize_t>(offsetof(NodeObject, field)), READONLY, doc}
+    { name, T_OBJECT_EX, static_cast<Py_ssize_t>(offsetof(NodeObject, field)), READONLY, doc }
 
 PyMemberDef nodeMembers[] = {
     ZENTRIK_NODE_MEMBER("tag", tag, "The tag number."),

@@ -86,7 +86,8 @@ PyObject* valueOf(const Tree& tree, std::uint32_t index) {
     const std::size_t count = element.contentsEnd - element.contentsOffset();
     if (element.classBits() != 0 || !libraryDecodes(element.tag)) {
         if (element.constructed()) Py_RETURN_NONE;
-        return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(contents), static_cast<Py_ssize_t>(count));
+        return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(contents),
+                                         static_cast<Py_ssize_t>(count));
     }
     if (!element.constructed()) {
         const FastValue fast = primitiveValue(element.tag, contents, count);

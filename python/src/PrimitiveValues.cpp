@@ -35,8 +35,8 @@ PyObject* objectIdentifier(const unsigned char* contents, std::size_t count) {
     char* out = text.data();
     Ostrel::octets::MemorySource source(contents, contents + count);
     std::uint64_t subidentifier = 0;
-    for (bool first = true; Ostrel::octets::readBase128(source, 0xFFFFFFFFu, subidentifier) ==
-                            Ostrel::octets::Fault::none;
+    for (bool first = true;
+         Ostrel::octets::readBase128(source, 0xFFFFFFFFu, subidentifier) == Ostrel::octets::Fault::none;
          first = false) {
         if (first) {
             const std::uint64_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
@@ -50,7 +50,8 @@ PyObject* objectIdentifier(const unsigned char* contents, std::size_t count) {
 }
 
 PyObject* text(const unsigned char* contents, std::size_t count) {
-    return PyUnicode_FromStringAndSize(reinterpret_cast<const char*>(contents), static_cast<Py_ssize_t>(count));
+    return PyUnicode_FromStringAndSize(reinterpret_cast<const char*>(contents),
+                                       static_cast<Py_ssize_t>(count));
 }
 
 PyObject* octets(const unsigned char* contents, std::size_t count) {

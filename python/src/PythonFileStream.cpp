@@ -12,11 +12,13 @@ std::size_t PythonFileStream::fill() {
     std::size_t got = 0;
     {
         py::gil_scoped_acquire locked;
-        const py::object count = file_.attr("readinto")(py::memoryview::from_memory(buffer_.data(), buffer_.size()));
+        const py::object count =
+            file_.attr("readinto")(py::memoryview::from_memory(buffer_.data(), buffer_.size()));
         if (count.is_none()) throw py::value_error("the file has no data ready (a non-blocking file?)");
         got = count.cast<std::size_t>();
     }
-    if (got > buffer_.size()) throw py::value_error("readinto reported more octets than it was given room for");
+    if (got > buffer_.size())
+        throw py::value_error("readinto reported more octets than it was given room for");
     atEnd_ = got == 0;
     return got;
 }

@@ -46,7 +46,8 @@ bool StreamWalker::next(StreamElement& found) {
 
 // Pops the definite elements whose contents have all been walked.
 void StreamWalker::closeFinished() {
-    while (!open_.empty() && !open_.back().indefinite && in_->getCount() == open_.back().end) open_.pop_back();
+    while (!open_.empty() && !open_.back().indefinite && in_->getCount() == open_.back().end)
+        open_.pop_back();
 }
 
 // Reads the next header into `element`; false when it was end-of-contents octets.

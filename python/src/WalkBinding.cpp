@@ -4,9 +4,9 @@
 #include "Bindings.h"
 #include "ElementProperties.h"
 #include "Errors.h"
-#include "StreamWalker.h"
 #include "NodeType.h"
 #include "PythonFileStream.h"
+#include "StreamWalker.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
