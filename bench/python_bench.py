@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The Python module against the Python decoders people use, in one process: an RSA-2048 certificate
-decoded with every element touched (zentrik, asn1crypto's .native, pyasn1's generic decoder), and a
+decoded with every element touched (zentrik, asn1crypto's .native, pyasn1's generic decoder, and the
+same walk over a ready tree of plain Python objects, the floor for any decoder used from Python), and a
 1 GiB BER file walked with every contents octet read. Writes Google Benchmark JSON for report.py."""
 
 import argparse
@@ -24,6 +25,15 @@ def touch(node):
     for child in node.children:
         count += touch(child)
     return count
+
+
+class Plain:
+    """A node as a plain Python object with fixed slots: what walking any tree from Python costs at least."""
+    __slots__ = ("tag", "cls", "offset", "length", "value", "children")
+
+    def __init__(self, node):
+        self.tag, self.cls, self.offset, self.length, self.value = node.tag, node.cls, node.offset, node.length, node.value
+        self.children = [Plain(child) for child in node.children]
 
 
 def timed(run, seconds):
@@ -81,10 +91,12 @@ def main():
     data = open(args.certificate, "rb").read()
     assert touch(zentrik.der.decode(data)) > 50
     case = "python_cert_rsa2048"
+    plain = Plain(zentrik.der.decode(data))
     results = [
         entry(f"{case}/zentrik_full", timed(lambda: touch(zentrik.der.decode(data)), args.seconds), len(data)),
         entry(f"{case}/zentrik_decode", timed(lambda: zentrik.der.decode(data), args.seconds), len(data)),
         entry(f"{case}/asn1crypto_native", timed(lambda: x509.Certificate.load(data).native, args.seconds), len(data)),
+        entry(f"{case}/python_slots_walk", timed(lambda: touch(plain), args.seconds), len(data)),
         entry(f"{case}/pyasn1_generic", timed(lambda: pyasn1_decoder.decode(data), args.seconds), len(data)),
     ]
     make_big_file(args.big_file)

@@ -7,7 +7,7 @@
 #include <pybind11/stl.h>
 
 #include "Bindings.h"
-#include "Tree.h"
+#include "NodeType.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/DERCoder.h"
 #include "zentrik/platform/asn1/ASN1.h"
@@ -25,18 +25,18 @@ py::bytes asBytes(const py::object& data) {
 
 namespace {
 
-// Decodes `data` into its root node: the structure with positions, then (without the GIL) the
-// library's own decoder over the whole, so that every value it refuses is refused here too.
-Node decode(const py::object& data, bool der) {
-    Node root = decodeTree(asBytes(data), der);
-    const Element& element = root.element();
-    const Velmora::ByteArray octets(root.tree().data, element.end);
-    py::gil_scoped_release unlocked;
-    if (der)
+// The library's own decoder over the whole encoding, so that every value it refuses is refused here too.
+void libraryCheck(const Tree& tree) {
+    const Velmora::ByteArray octets(tree.data, tree.elements[0].end);
+    if (tree.der)
         Ostrel::DERCoder::decode(octets);
     else
         Ostrel::BERCoder::decode(octets);
-    return root;
+}
+
+// Decodes `data` into its root node: the structure with positions, then the library's check.
+py::object decode(const py::object& data, bool der) {
+    return decodeTree(asBytes(data), der, &libraryCheck);
 }
 
 py::bytes bytesOf(const Velmora::ByteArray& octets) {
@@ -44,11 +44,11 @@ py::bytes bytesOf(const Velmora::ByteArray& octets) {
 }
 
 // A node over the DER encoding `octets` (checked as any decoded data).
-Node nodeOf(const Velmora::ByteArray& octets) {
+py::object nodeOf(const Velmora::ByteArray& octets) {
     return decode(bytesOf(octets), true);
 }
 
-Node encoded(const ASN1Object& value) {
+py::object encoded(const ASN1Object& value) {
     return nodeOf(Ostrel::DERCoder::encode(value));
 }
 
@@ -119,12 +119,12 @@ Velmora::ByteArray derOf(const Tree& tree, std::uint32_t index) {
 }
 
 // The DER encoding of a node: its own octets when they are DER already.
-py::bytes encode(const Node& node) {
+py::bytes encode(const py::handle& object) {
+    const NodeRef node = nodeRef(object);
     const Element& element = node.element();
-    if (node.tree().der)
-        return {reinterpret_cast<const char*>(node.tree().data + element.offset),
-                element.end - element.offset};
-    return bytesOf(derOf(node.tree(), node.index()));
+    if (node.tree.der)
+        return {reinterpret_cast<const char*>(node.tree.data + element.offset), element.end - element.offset};
+    return bytesOf(derOf(node.tree, node.index));
 }
 
 Velmora::BigNumber bigNumberOf(const py::int_& number) {
@@ -132,7 +132,7 @@ Velmora::BigNumber bigNumberOf(const py::int_& number) {
     return Velmora::BigNumber::fromHexadecimal(hex);
 }
 
-Node string(unsigned int tag, const std::string& text) {
+py::object string(unsigned int tag, const std::string& text) {
     std::unique_ptr<ASN1Object> value(ASN1Object::makeASN1Object(static_cast<Ostrel::ASNTag::ASN1_TAG>(tag)));
     auto* string = dynamic_cast<Ostrel::ASN1String*>(value.get());
     auto* time = dynamic_cast<Ostrel::ASN1Time*>(value.get());
@@ -146,7 +146,7 @@ Node string(unsigned int tag, const std::string& text) {
 }
 
 // An element with identifier (classBits | constructed bit, tag) around the concatenated `parts`.
-Node wrap(unsigned int classBits, std::uint32_t tag, const std::vector<py::bytes>& parts) {
+py::object wrap(unsigned int classBits, std::uint32_t tag, const std::vector<py::bytes>& parts) {
     Velmora::ByteArray contents;
     for (const py::bytes& part : parts) {
         const std::string_view octets = part;

@@ -1,5 +1,5 @@
 #pragma once
-// The identifier and position properties that Node and WalkedElement share.
+// The identifier and position properties of WalkedElement (zentrik.Node has its own, in C).
 #include <pybind11/pybind11.h>
 
 #include "ElementTree.h"

@@ -1,5 +1,7 @@
 #include "ElementTree.h"
 
+#include <algorithm>
+
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
@@ -12,11 +14,14 @@ namespace failures = Velmora::failures;
 
 class ElementReader {
   public:
+    static constexpr std::size_t kReserved = 1024;  // element records allocated up front at most
+
     ElementReader(const unsigned char* data, std::size_t size, bool der)
         : data_(data), size_(size), der_(der) {}
 
     std::vector<Element> run() {
         if (size_ == 0) throw StructureError(failures::kNoData, 0, "no data to decode");
+        elements_.reserve(std::min<std::size_t>(size_ / 2, kReserved));  // every element takes two octets
         const std::uint64_t end = read(0, size_, 0);
         if (end != size_)
             throw StructureError(failures::kMalformed, end,
@@ -81,6 +86,7 @@ class ElementReader {
     }
 
     void check(Fault fault, std::uint64_t at, std::uint64_t limit, const char* octets) const {
+        if (fault == Fault::none) return;  // the message below is built only for a fault
         const std::string what = std::string("the ") + octets + " octets at offset " + std::to_string(at);
         switch (fault) {
             case Fault::none:

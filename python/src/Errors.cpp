@@ -52,6 +52,10 @@ void translate(std::exception_ptr failure) {
 
 }  // namespace
 
+void raiseCurrentException() {
+    translate(std::current_exception());
+}
+
 void registerErrorTranslation() {
     py::register_exception_translator(&translate);
 }

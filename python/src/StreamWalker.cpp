@@ -29,13 +29,13 @@ void checkRead(Fault fault, std::uint64_t at) {
 
 bool StreamWalker::next(StreamElement& found) {
     const std::uint64_t skipped = remaining_;
-    if (in_.skip(remaining_) != skipped)
-        throw StructureError(failures::kTruncated, in_.getCount(),
+    if (in_->skip(remaining_) != skipped)
+        throw StructureError(failures::kTruncated, in_->getCount(),
                              "the data ends inside an element's contents");
     remaining_ = 0;
     for (;;) {
         closeFinished();
-        if (open_.empty() && !in_.hasData()) return false;
+        if (open_.empty() && !in_->hasData()) return false;
         if (!readHeader(found.element)) continue;  // end-of-contents octets closed an element
         found.depth = static_cast<unsigned int>(open_.size());
         found.serial = ++serial_;
@@ -46,16 +46,17 @@ bool StreamWalker::next(StreamElement& found) {
 
 // Pops the definite elements whose contents have all been walked.
 void StreamWalker::closeFinished() {
-    while (!open_.empty() && !open_.back().indefinite && in_.getCount() == open_.back().end) open_.pop_back();
+    while (!open_.empty() && !open_.back().indefinite && in_->getCount() == open_.back().end)
+        open_.pop_back();
 }
 
 // Reads the next header into `element`; false when it was end-of-contents octets.
 bool StreamWalker::readHeader(Element& element) {
-    const std::uint64_t at = in_.getCount();
-    if (!in_.hasData())
+    const std::uint64_t at = in_->getCount();
+    if (!in_->hasData())
         throw StructureError(failures::kTruncated, at,
                              "the data ends inside an element of indefinite length");
-    auto next = [this] { return in_.readOctet(); };
+    auto next = [this] { return in_->readOctet(); };
     Ostrel::octets::Identifier identifier;
     checkRead(Ostrel::octets::readIdentifier(next, identifier), at);
     std::int64_t length = 0;
@@ -64,10 +65,10 @@ bool StreamWalker::readHeader(Element& element) {
     element.offset = at;
     element.first = identifier.first;
     element.tag = identifier.number;
-    element.headerLength = static_cast<std::uint32_t>(in_.getCount() - at);
+    element.headerLength = static_cast<std::uint32_t>(in_->getCount() - at);
     element.indefinite = length == Ostrel::octets::kIndefinite;
     if (!element.indefinite) {
-        element.contentsEnd = in_.getCount() + static_cast<std::uint64_t>(length);
+        element.contentsEnd = in_->getCount() + static_cast<std::uint64_t>(length);
         element.end = element.contentsEnd;
     }
     return !endsOpenElement(element);
@@ -109,9 +110,9 @@ void StreamWalker::place(const Element& element) {
 
 std::size_t StreamWalker::readContents(char* destination, std::size_t count) {
     const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count, remaining_));
-    const std::size_t got = want == 0 ? 0 : in_.read(destination, want);
+    const std::size_t got = want == 0 ? 0 : in_->read(destination, want);
     if (got < want)
-        throw StructureError(failures::kTruncated, in_.getCount(),
+        throw StructureError(failures::kTruncated, in_->getCount(),
                              "the data ends inside an element's contents");
     remaining_ -= got;
     return got;

@@ -2,6 +2,7 @@
 // Walks the elements of a BER or DER file of any size one header at a time, in bounded memory: the
 // walker holds the open elements' ends and the file's buffer, never an element's contents whole.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ struct StreamElement {
 
 class StreamWalker {
   public:
-    explicit StreamWalker(const std::string& path) : in_(path) {}
+    explicit StreamWalker(const std::string& path) : in_(std::make_unique<Velmora::FileInputStream>(path)) {}
+    explicit StreamWalker(std::unique_ptr<Velmora::InputStream> in) : in_(std::move(in)) {}
 
     // The next element in document order; false at the end of the file.
     bool next(StreamElement& found);
@@ -40,7 +42,7 @@ class StreamWalker {
     bool endsOpenElement(const Element& element);
     void place(const Element& element);
 
-    Velmora::FileInputStream in_;
+    std::unique_ptr<Velmora::InputStream> in_;
     std::vector<Open> open_;
     std::uint64_t remaining_ = 0;  // contents of the current primitive element not yet read
     std::uint64_t serial_ = 0;

@@ -4,8 +4,9 @@
 #include "Bindings.h"
 #include "ElementProperties.h"
 #include "Errors.h"
+#include "NodeType.h"
+#include "PythonFileStream.h"
 #include "StreamWalker.h"
-#include "Tree.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
@@ -52,7 +53,8 @@ class WalkedElement {
         std::string octets(reinterpret_cast<const char*>(header), count);
         octets.resize(count + length);
         walker_->readContents(octets.data() + count, length);
-        return valueOf(decodeTree(py::bytes(octets), false));
+        const py::object node = decodeTree(py::bytes(octets), false, [](const Tree&) {});
+        return py::reinterpret_steal<py::object>(valueOf(nodeRef(node).tree, 0));
     }
 
   private:
@@ -71,6 +73,9 @@ class WalkedElement {
 class Walk {
   public:
     explicit Walk(const std::string& path) : walker_(std::make_shared<StreamWalker>(path)) {}
+    // Over a binary file object, read from where it stands.
+    explicit Walk(py::object file)
+        : walker_(std::make_shared<StreamWalker>(std::make_unique<PythonFileStream>(std::move(file)))) {}
 
     WalkedElement next() {
         StreamElement found;
@@ -99,6 +104,7 @@ void bindWalk(py::module_& module) {
              [](py::object self) { return py::module_::import("zentrik._walk").attr("chunks")(self); });
     py::class_<Walk>(module, "Walk", "The elements of a BER or DER file in document order.")
         .def(py::init<const std::string&>())
+        .def(py::init<py::object>())
         .def("__iter__", [](py::object self) { return self; })
         .def("__next__", &Walk::next);
 }

@@ -1,5 +1,7 @@
 """The streaming walk over files: the same elements as the whole-buffer decoder, contents in pieces."""
 
+import io
+
 import pytest
 
 import zentrik
@@ -16,11 +18,12 @@ def test_walk_matches_decoded_tree(tmp_path, files):
     for name in ("rsa.der", "signed.ber"):
         path = tmp_path / name
         path.write_bytes(files[name])
-        walked = [(e.offset, e.tag, e.cls, e.constructed, e.header_length, e.length, e.depth,
-                   None if e.constructed else e.value) for e in ber.walk(path)]
         tree = [(n.offset, n.tag, n.cls, n.constructed, n.header_length, n.length, d,
                  None if n.constructed else n.value) for n, d in flatten(ber.decode(files[name]))]
-        assert walked == tree
+        for source in (path, io.BytesIO(files[name])):
+            walked = [(e.offset, e.tag, e.cls, e.constructed, e.header_length, e.length, e.depth,
+                       None if e.constructed else e.value) for e in ber.walk(source)]
+            assert walked == tree
 
 
 def segmented(data, piece):
@@ -33,10 +36,26 @@ def test_walk_reads_large_contents_in_pieces(tmp_path):
     body = der.integer(7).der + segmented(payload, 1 << 20) + der.octet_string(payload).der
     path = tmp_path / "big.ber"
     path.write_bytes(b"\x30\x80" + body + b"\x00\x00")
-    elements = list_with_contents(ber.walk(path))
-    assert [e[0] for e in elements] == [(16, 0), (2, 1), (4, 1), (4, 2), (4, 2), (4, 2), (4, 2), (4, 2), (4, 1)]
-    assert elements[1][1] == 7
-    assert b"".join(e[1] for e in elements[3:8]) == payload and elements[8][1] == payload
+    with open(path, "rb") as file:  # a file object, read through more than one refill of the buffer
+        for elements in (list_with_contents(ber.walk(path)), list_with_contents(ber.walk(file))):
+            assert [e[0] for e in elements] == [(16, 0), (2, 1), (4, 1), (4, 2), (4, 2), (4, 2), (4, 2), (4, 2),
+                                                (4, 1)]
+            assert elements[1][1] == 7
+            assert b"".join(e[1] for e in elements[3:8]) == payload and elements[8][1] == payload
+
+
+def test_walk_over_bad_file_objects():
+    stream = io.BytesIO(b"\x30\x06\x02\x01\x05\x02")
+    with pytest.raises(zentrik.CoderError) as failure:
+        list(ber.walk(stream))
+    assert failure.value.number == 26
+
+    class NothingReady(io.RawIOBase):
+        def readinto(self, room):
+            return None
+
+    with pytest.raises(ValueError, match="no data ready"):
+        list(ber.walk(NothingReady()))
 
 
 def list_with_contents(walk):

@@ -1,5 +1,5 @@
 import datetime
-from typing import Iterator, Optional, Sequence, Tuple, Union
+from typing import BinaryIO, Iterator, Optional, Sequence, Tuple, Union, overload
 
 BytesLike = Union[bytes, bytearray, memoryview]
 Value = Union[int, bool, None, str, bytes, datetime.datetime]
@@ -44,7 +44,10 @@ class WalkedElement(_Element):
     def chunks(self) -> Iterator[bytes]: ...
 
 class Walk:
+    @overload
     def __init__(self, path: str) -> None: ...
+    @overload
+    def __init__(self, file: BinaryIO) -> None: ...
     def __iter__(self) -> Walk: ...
     def __next__(self) -> WalkedElement: ...
 

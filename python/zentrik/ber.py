@@ -17,12 +17,15 @@ def decode(data):
     return _native.ber_decode(data)
 
 
-def walk(path):
-    """The elements of the BER or DER file at `path` in document order, in bounded memory.
+def walk(source):
+    """The elements of a BER or DER file in document order, in bounded memory: `source` is a path or
+    a binary file object (anything with readinto), read from where it stands, offsets counted from there.
 
     Each element gives its tag, cls, constructed, offset, header_length, length (None when
     indefinite) and depth; a primitive one also its contents through read(n), chunks() or value,
     as long as the walk has not moved on to the next element."""
-    path = os.fspath(path)
+    if hasattr(source, "readinto"):
+        return _native.Walk(source)
+    path = os.fspath(source)
     open(path, "rb").close()  # OSError (FileNotFoundError, PermissionError) as for any file
     return _native.Walk(path)
