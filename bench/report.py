@@ -82,6 +82,9 @@ RATIOS += [
      "python_cert_rsa2048/pyasn1_generic", 300.0),
     ("Python: RSA-2048 cert, decode only", "python_cert_rsa2048/zentrik_decode",
      "python_cert_rsa2048/pyasn1_generic", None),
+    # The floor: touching every element of a ready tree of plain Python objects with __slots__.
+    ("Python: RSA-2048 cert, decode + touch vs touching a plain __slots__ tree", "python_cert_rsa2048/zentrik_full",
+     "python_cert_rsa2048/python_slots_walk", None),
     ("Python: walk a 1 GiB BER file, every octet read", "python_walk_1GiB/zentrik",
      "python_walk_1GiB/one_GB_per_second", 1.0),
 ]
