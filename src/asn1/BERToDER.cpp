@@ -30,30 +30,7 @@ constexpr std::uint32_t kSet = 17;
     throw CoderException(Exception::LIB_CODERS, number, kOperation, message);
 }
 
-// Universal types whose BER encoding may be constructed: strings (segmented) and structures.
-bool isString(std::uint32_t number) {
-    switch (number) {
-        case 3:
-        case 4:
-        case 7:
-        case 12:
-        case 18:
-        case 19:
-        case 20:
-        case 21:
-        case 22:
-        case 23:
-        case 24:
-        case 25:
-        case 26:
-        case 27:
-        case 28:
-        case 30:
-            return true;
-        default:
-            return false;
-    }
-}
+// Universal types whose encoding is constructed.
 bool isStructure(std::uint32_t number) {
     return number == 8 || number == 11 || number == 16 || number == 17 || number == 29;
 }
@@ -233,7 +210,7 @@ ByteArray BERToDER::constructed(const Header& header, unsigned int depth) {
     if (depth >= failures::kMaxNesting)
         refuse(failures::kTooDeep,
                "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
-    if (identifier.classBits() == 0 && isString(identifier.number)) return joinedString(header, depth);
+    if (identifier.classBits() == 0 && isStringType(identifier.number)) return joinedString(header, depth);
     if (identifier.classBits() == 0 && identifier.number < 31 && !isStructure(identifier.number))
         refuse(failures::kUnsupportedIdentifier, nameAt(identifier, header.offset) + " is constructed");
     std::vector<ByteArray> components;
@@ -264,6 +241,30 @@ ByteArray BERToDER::convert() {
 
 void BERToDER::convert(OutputStream& out) {
     out << convert();
+}
+
+bool isStringType(std::uint32_t universalNumber) {
+    switch (universalNumber) {
+        case 3:
+        case 4:
+        case 7:
+        case 12:
+        case 18:
+        case 19:
+        case 20:
+        case 21:
+        case 22:
+        case 23:
+        case 24:
+        case 25:
+        case 26:
+        case 27:
+        case 28:
+        case 30:
+            return true;
+        default:
+            return false;
+    }
 }
 
 ByteArray berToDER(const ByteArray& ber) {

@@ -77,6 +77,9 @@ class ZENTRIK_API BERToDER {
     std::uint64_t current_ = 0;
 };
 
+// Whether a universal type is a string, which BER may write in segments (the constructed form).
+ZENTRIK_API bool isStringType(std::uint32_t universalNumber);
+
 // The DER encoding of the one BER element `ber` holds; octets after it are refused (30).
 ZENTRIK_API ByteArray berToDER(const ByteArray& ber);
 // Converts the next BER element of `in` and writes its DER encoding to `out`.

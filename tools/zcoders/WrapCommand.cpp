@@ -5,15 +5,17 @@
 #include <string>
 
 #include "Commands.h"
-#include "ElementReaders.h"
+#include "ElementStream.h"
+#include "LocatedFailure.h"
 #include "ToolSupport.h"
-#include "ValueText.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/platform/asn1/ASN1OctetString.h"
 
 namespace zcoders {
 
 namespace {
+
+constexpr std::uint32_t kOctetString = 4;
 
 struct WrapOptions {
     std::string file = "-";
@@ -34,30 +36,45 @@ void runWrap(const WrapOptions& options) {
     out.flush();
 }
 
-std::string describe(const NextElement& next) {
-    const PeekedHeader& outer = next.outer;
-    if (outer.identifier & 0xC0) {
-        std::string text = tagText(outer.identifier, outer.tagNumber);
-        if (next.kind == ReaderKind::Explicit) text += " EXPLICIT " + universalTypeName(next.inner.tagNumber);
-        return text;
-    }
-    return universalTypeName(outer.tagNumber);
+// Writes the contents of an OCTET STRING, its segments joined, a piece at a time.
+void writeString(ElementStream& elements, const ElementHeader& header, Velmora::OutputStream& out,
+                 unsigned int depth) {
+    if (depth >= kMaxDepth)
+        fail(kTooDeep, "unwrap", "segments nest more than " + std::to_string(kMaxDepth) + " levels deep");
+    if (!header.constructed())
+        return elements.forEachPiece(header, [&out](const Velmora::ByteArray& piece) { out << piece; });
+    elements.forEachComponent(header, [&](const ElementHeader& segment) {
+        if (!segment.universal() || segment.identifier.number != kOctetString)
+            fail(kNotOctetString, "unwrap", "a " + segment.name() + " among the segments of an OCTET STRING");
+        writeString(elements, segment, out, depth + 1);
+    });
+}
+
+// A universal OCTET STRING; a primitive tag (implicit); a constructed tag around one OCTET STRING
+// (explicit) or around segments (implicit), which give the same octets.
+void writeContents(ElementStream& elements, const ElementHeader& header, Velmora::OutputStream& out) {
+    if (header.universal() && header.identifier.number != kOctetString)
+        fail(kNotOctetString, "unwrap", "the input holds " + header.name() + ", not an OCTET STRING");
+    if (header.universal() || !header.constructed()) return writeString(elements, header, out, 0);
+    elements.forEachComponent(header, [&](const ElementHeader& inner) {
+        if (!inner.universal() || inner.identifier.number != kOctetString)
+            fail(kNotOctetString, "unwrap",
+                 "the input holds " + header.name() + " around " + inner.name() + ", not an OCTET STRING");
+        writeString(elements, inner, out, 1);
+    });
 }
 
 void runUnwrap(const std::string& file) {
     Input input = openInput(file);
     Progress progress("unwrap", input.size);
-    Velmora::InputStream& in = *input.stream;
-    const NextElement next = peekNextElement(in, "unwrap");
-    Velmora::SmartPointer<Ostrel::ASN1IOUObject> reader = openReader(in, next.kind);
-    // An empty constructed tag (what wrap makes of no data) holds an empty string.
-    if (!readsOctetString(*reader, next.kind) && !next.empty) {
-        reader->abandonIOU();
-        fail(kNotOctetString, "unwrap", "the input holds " + describe(next) + ", not an OCTET STRING");
-    }
+    ElementStream elements(*input.stream, "unwrap", progress);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
-    readOctetString(*reader, in, &out, progress);
-    endReader(*reader, next, in, "unwrap");
+    try {
+        writeContents(elements, elements.readHeader(), out);
+    } catch (...) {
+        out.flush();
+        rethrowLocated(inputName(file), elements.currentOffset());
+    }
     progress.finish();
     out.flush();
 }
