@@ -49,5 +49,37 @@ TEST(ReencodeToDER, FailuresNameTheFileAndTheElementsOffset) {
     expectErrorReport(runTool({"reencode"}, fromHex("30 05 04 09 41")), "standard input: offset 2: ");
 }
 
+TEST(ComponentPath, ElementsWhereOpenSSLFindsThem) {
+    if (!haveProgram("openssl")) GTEST_SKIP() << "openssl is not installed";
+    const std::string certificate = readFile(sampleDER());
+    const std::vector<ParsedElement> peer = opensslParse(sampleDER());
+    ASSERT_GT(peer.size(), 12u);
+    // 0.1 the serial number, 0.2.0 the signature algorithm's OID, 0.3.0.0 the first name attribute.
+    for (const auto& [path, index] : std::vector<std::pair<std::string, std::size_t>>{
+             {"0.1", 4}, {"0.2.0", 6}, {"0.3.0.0", 10}, {"2", peer.size() - 1}}) {
+        const ParsedElement& element = peer[index];
+        const Result result = runTool({"component", path, sampleDER()});
+        EXPECT_EQ(result.status, 0) << path << ": " << result.err;
+        EXPECT_EQ(toHex(result.out),
+                  toHex(certificate.substr(element.offset,
+                                           element.headerLength + static_cast<std::size_t>(element.length))))
+            << path;
+    }
+}
+
+TEST(ComponentPath, BERApplicationClassAndEncapsulatedContents) {
+    const std::string ber =
+        fromHex("30 80 61 80 02 01 05 24 80 04 01 41 00 00 00 00 04 04 30 02 05 00 00 00");
+    EXPECT_EQ(toHex(runTool({"component", "0.1"}, ber).out), "040141");
+    EXPECT_EQ(toHex(runTool({"component", "1"}, ber).out), "040430020500");
+    EXPECT_EQ(toHex(runTool({"component", "--encapsulated", "1.0.0"}, ber).out), "0500");
+    EXPECT_EQ(toHex(runTool({"component", "--encapsulated", "0"}, fromHex("03 04 00 02 01 07")).out),
+              "020107");
+    expectErrorReport(runTool({"component", "1.0"}, ber), "offset 16: the OCTET STRING is primitive");
+    expectErrorReport(runTool({"component", "0.2"}, ber),
+                      "offset 2: the [APPLICATION 1] at offset 2 has 2 components");
+    EXPECT_EQ(runTool({"component", "1..2"}, ber).status, 2);
+}
+
 }  // namespace
 }  // namespace zcoders_test

@@ -52,13 +52,21 @@ class ElementStream {
     template <typename Visit>
     void forEachComponent(const ElementHeader& parent, Visit&& visit) {
         while (nextComponentFollows(parent)) {
-            const ElementHeader component = readHeader();
-            checkInside(component, parent);
+            const ElementHeader component = readComponentHeader(parent);
             visit(component);
             checkInside(component, parent);
             current_ = parent.offset;
         }
     }
+    // The steps of forEachComponent: whether a component follows (consuming end-of-contents octets
+    // when none does), its header, and after it has been read whether it stayed inside its parent.
+    bool nextComponentFollows(const ElementHeader& parent);
+    ElementHeader readComponentHeader(const ElementHeader& parent) {
+        const ElementHeader component = readHeader();
+        checkInside(component, parent);
+        return component;
+    }
+    void checkInside(const ElementHeader& component, const ElementHeader& parent);
 
     // Hands the contents of a primitive element to `take` a piece at a time.
     template <typename Take>
@@ -76,8 +84,6 @@ class ElementStream {
     const std::string& operation() const { return operation_; }
 
   private:
-    bool nextComponentFollows(const ElementHeader& parent);
-    void checkInside(const ElementHeader& component, const ElementHeader& parent);
     Velmora::ByteArray nextPiece(const ElementHeader& header, std::uint64_t done);
 
     Velmora::InputStream& in_;

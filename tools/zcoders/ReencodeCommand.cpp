@@ -24,7 +24,8 @@ struct ReencodeOptions {
 };
 
 // Decoded into values and encoded again: tagged elements are written as they were read.
-void throughValues(const ReencodeOptions& options, const Velmora::ByteArray& octets, Velmora::OutputStream& out) {
+void throughValues(const ReencodeOptions& options, const Velmora::ByteArray& octets,
+                   Velmora::OutputStream& out) {
     const Velmora::SmartPointer<ASN1Object> value = decodeFirstElement(octets, options.input.ber);
     if (options.to == "ber")
         Ostrel::BERCoder::encode(value.get(), out);
