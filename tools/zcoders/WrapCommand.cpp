@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "ElementPath.h"
 #include "ElementStream.h"
 #include "LocatedFailure.h"
 #include "ToolSupport.h"
@@ -37,6 +38,12 @@ void runWrap(const WrapOptions& options) {
 }
 
 // Writes the contents of an OCTET STRING, its segments joined, a piece at a time.
+struct UnwrapOptions {
+    std::string file = "-";
+    std::string path;
+    bool encapsulated = false;
+};
+
 void writeString(ElementStream& elements, const ElementHeader& header, Velmora::OutputStream& out,
                  unsigned int depth) {
     if (depth >= kMaxDepth)
@@ -64,13 +71,19 @@ void writeContents(ElementStream& elements, const ElementHeader& header, Velmora
     });
 }
 
-void runUnwrap(const std::string& file) {
+void runUnwrap(const UnwrapOptions& options) {
+    const std::string& file = options.file;
     Input input = openInput(file);
     Progress progress("unwrap", input.size);
     ElementStream elements(*input.stream, "unwrap", progress);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
     try {
-        writeContents(elements, elements.readHeader(), out);
+        if (options.path.empty()) {
+            writeContents(elements, elements.readHeader(), out);
+        } else {
+            PathFinder finder(elements, options.encapsulated);
+            writeContents(elements, finder.find(pathNumbers(options.path)), out);
+        }
     } catch (...) {
         out.flush();
         rethrowLocated(inputName(file), elements.currentOffset());
@@ -95,11 +108,20 @@ void addWrapCommands(CLI::App& app, CommandTable& table) {
     wrapCommand->add_option("FILE", wrap->file, "Input file; \"-\" or omitted for standard input");
     table.add(wrapCommand, [wrap] { runWrap(*wrap); });
 
-    auto file = std::make_shared<std::string>("-");
+    auto unwrap = std::make_shared<UnwrapOptions>();
     CLI::App* unwrapCommand = app.add_subcommand(
         "unwrap", "Write the contents of one OCTET STRING (plain, explicitly or implicitly tagged)");
-    unwrapCommand->add_option("FILE", *file, "Input file; \"-\" or omitted for standard input");
-    table.add(unwrapCommand, [file] { runUnwrap(*file); });
+    unwrapCommand->add_option("FILE", unwrap->file, "Input file; \"-\" or omitted for standard input");
+    unwrapCommand
+        ->add_option(
+            "--path", unwrap->path,
+            "The string is the element at PATH (component numbers from 0, as 1.0.2) of the first element")
+        ->check(CLI::Validator(checkPath, "PATH", "path"));
+    unwrapCommand->add_flag(
+        "--encapsulated", unwrap->encapsulated,
+        "With --path: read the contents of a primitive OCTET STRING or BIT STRING on the path "
+        "as elements");
+    table.add(unwrapCommand, [unwrap] { runUnwrap(*unwrap); });
 }
 
 }  // namespace zcoders
