@@ -275,6 +275,7 @@ TEST(UnwrapCommand, LongPrimitiveStrings) {
     EXPECT_EQ(runTool({"unwrap"}, der(0x04, data)).out, data);
     EXPECT_EQ(runTool({"unwrap"}, der(0x85, data)).out, data);
     EXPECT_EQ(runTool({"unwrap"}, der(0xA5, der(0x04, data))).out, data);
+    EXPECT_EQ(runTool({"unwrap", "--path", "1"}, der(0x30, der(0x02, "\x05") + der(0x04, data))).out, data);
     const Result walked = runTool({"walk"}, der(0x85, data));
     EXPECT_EQ(lines(walked.out), std::vector<std::string>{"0 0 [5] primitive (200000 octets)"});
 }
