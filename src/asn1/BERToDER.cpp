@@ -44,7 +44,8 @@ ByteArray encoded(unsigned int classBits, std::uint32_t number, const ByteArray&
     unsigned char header[octets::kMaxIdentifierOctets + 4 + octets::kMaxLengthOctets];
     std::size_t size = octets::writeIdentifier(classBits, number, header);
     size += octets::writeLength(contents.size(), header + size);
-    ByteArray out(static_cast<int>(size + contents.size()));
+    ByteArray out;
+    out.reserve(size + contents.size());
     out.append(header, size);
     out += contents;
     return out;

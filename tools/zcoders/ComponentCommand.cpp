@@ -8,6 +8,7 @@
 #include "ElementPath.h"
 #include "ElementStream.h"
 #include "LocatedFailure.h"
+#include "LocatedStep.h"
 #include "ToolSupport.h"
 #include "zentrik/asn1/BERToDER.h"
 
@@ -23,12 +24,8 @@ struct ComponentOptions {
 
 void runComponent(const ComponentOptions& options) {
     const std::string file = inputName(options.input.file);
-    Velmora::ByteArray octets;
-    try {
-        octets = readASN1Input(options.input, "component");
-    } catch (...) {
-        rethrowLocated(file, 0);
-    }
+    const Velmora::ByteArray octets =
+        located(file, 0, [&] { return readASN1Input(options.input, "component"); });
     Velmora::ByteArrayInputStream in(octets.data(), octets.size());
     Progress quiet("component", -1);
     ElementStream elements(in, "component", quiet);

@@ -49,7 +49,7 @@ void PathFinder::skip(const ElementHeader& header) {
     if (header.constructed())
         elements_.forEachComponent(header, [this](const ElementHeader& inner) { skip(inner); });
     else
-        elements_.forEachPiece(header, [](const Velmora::ByteArray&) {});
+        elements_.skipContents(header);
 }
 
 // The element as a holder of components: a constructed one, or with `encapsulated_` the contents of
@@ -65,9 +65,10 @@ ElementHeader PathFinder::container(const ElementHeader& header) {
     if (number == kOctetString) return header;
     ElementHeader unusedBits = header;
     unusedBits.length = std::min<std::int64_t>(header.length, 1);
-    Velmora::ByteArray unused;
-    elements_.forEachPiece(unusedBits, [&unused](const Velmora::ByteArray& piece) { unused = piece; });
-    if (unused.size() != 1 || unused[0u] != 0)
+    int unused = -1;
+    elements_.forEachPiece(unusedBits,
+                           [&unused](const unsigned char* octets, std::size_t) { unused = octets[0]; });
+    if (unused != 0)
         fail(kUnsupportedElement, elements_.command(),
              "the BIT STRING holds no whole octets to read as elements");
     ElementHeader bits = header;

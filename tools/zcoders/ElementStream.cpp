@@ -83,13 +83,17 @@ void ElementStream::checkInside(const ElementHeader& component, const ElementHea
                           parent.name(), parent.contentsEnd());
 }
 
-Velmora::ByteArray ElementStream::nextPiece(const ElementHeader& header, std::uint64_t done) {
+std::size_t ElementStream::nextPiece(const ElementHeader& header, std::uint64_t done) {
     const std::uint64_t left = static_cast<std::uint64_t>(header.length) - done;
-    Velmora::ByteArray piece = in_.readBlob(static_cast<std::size_t>(std::min<std::uint64_t>(left, kPiece)));
-    if (piece.isEmpty())
-        failures::contentsEnd(operation_.c_str(), done, static_cast<std::uint64_t>(header.length));
+    const std::uint64_t toBoundary = kPiece - in_.getCount() % kPiece;
+    const std::size_t count = static_cast<std::size_t>(std::min(left, toBoundary));
+    if (piece_.size() < count)
+        piece_.resize(std::min<std::uint64_t>(static_cast<std::uint64_t>(header.length), kPiece));
+    const std::size_t got = in_.read(piece_.data(), count);
+    if (got < count)
+        failures::contentsEnd(operation_.c_str(), done + got, static_cast<std::uint64_t>(header.length));
     progress_.update(in_.getCount());
-    return piece;
+    return got;
 }
 
 }  // namespace zcoders

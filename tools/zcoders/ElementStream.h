@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "zentrik/platform/asn1/ASN1Octets.h"
 #include "zentrik/platform/utils/ByteArray.h"
@@ -36,7 +37,8 @@ std::string lengthText(std::int64_t length);
 
 class ElementStream {
   public:
-    // The largest piece of contents held at once.
+    // The largest piece of contents held at once. Pieces end at multiples of it in the stream, where a
+    // file stream's buffer ends too, so that long contents are read straight into the piece.
     static constexpr std::size_t kPiece = 64 * 1024;
 
     // `command` ("walk") names the failures.
@@ -68,14 +70,20 @@ class ElementStream {
     }
     void checkInside(const ElementHeader& component, const ElementHeader& parent);
 
-    // Hands the contents of a primitive element to `take` a piece at a time.
+    // Hands the contents of a primitive element to `take(octets, count)` a piece at a time; the
+    // octets stay valid until the next call.
     template <typename Take>
     void forEachPiece(const ElementHeader& header, Take&& take) {
         for (std::uint64_t done = 0; done < static_cast<std::uint64_t>(header.length);) {
-            const Velmora::ByteArray piece = nextPiece(header, done);
-            done += piece.size();
-            take(piece);
+            const std::size_t count = nextPiece(header, done);
+            done += count;
+            take(piece_.data(), count);
         }
+    }
+
+    // Reads past the contents of a primitive element.
+    void skipContents(const ElementHeader& header) {
+        forEachPiece(header, [](const unsigned char*, std::size_t) {});
     }
 
     // The offset of the element being read, for reports.
@@ -84,13 +92,14 @@ class ElementStream {
     const std::string& operation() const { return operation_; }
 
   private:
-    Velmora::ByteArray nextPiece(const ElementHeader& header, std::uint64_t done);
+    std::size_t nextPiece(const ElementHeader& header, std::uint64_t done);
 
     Velmora::InputStream& in_;
     std::string command_;
     std::string operation_;
     Progress& progress_;
     std::uint64_t current_ = 0;
+    std::vector<unsigned char> piece_;
 };
 
 }  // namespace zcoders

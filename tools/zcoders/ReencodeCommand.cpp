@@ -6,6 +6,7 @@
 #include "ASN1Input.h"
 #include "Commands.h"
 #include "LocatedFailure.h"
+#include "LocatedStep.h"
 #include "ToolSupport.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/BERToDER.h"
@@ -35,12 +36,8 @@ void throughValues(const ReencodeOptions& options, const Velmora::ByteArray& oct
 
 void runReencode(const ReencodeOptions& options) {
     const std::string file = inputName(options.input.file);
-    Velmora::ByteArray octets;
-    try {
-        octets = readASN1Input(options.input, "reencode");
-    } catch (...) {
-        rethrowLocated(file, 0);
-    }
+    const Velmora::ByteArray octets =
+        located(file, 0, [&] { return readASN1Input(options.input, "reencode"); });
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
     if (options.to == "der" && !options.keepTagged) {
         Velmora::ByteArrayInputStream in(octets.data(), octets.size());
@@ -51,11 +48,7 @@ void runReencode(const ReencodeOptions& options) {
             rethrowLocated(file, converter.failedOffset());
         }
     } else {
-        try {
-            throughValues(options, octets, out);
-        } catch (...) {
-            rethrowLocated(file, 0);
-        }
+        located(file, 0, [&] { throughValues(options, octets, out); });
     }
     out.flush();
 }

@@ -19,6 +19,9 @@ namespace zcoders {
 
 namespace {
 
+// Primitive contents up to this length are decoded and shown.
+constexpr std::int64_t kShownLength = 64 * 1024;
+
 struct WalkOptions {
     std::string file = "-";
     bool json = false;
@@ -74,8 +77,8 @@ class Walker {
                     Velmora::Exception::LIB_CODERS, Velmora::failures::kBadSegment, elements_.operation(),
                     "a " + segment.name() + " among the segments of a " + header.name());
             if (segment.constructed()) return countSegments(segment, depth + 1, shown);
-            elements_.forEachPiece(segment,
-                                   [&](const Velmora::ByteArray& piece) { shown.octets += piece.size(); });
+            elements_.skipContents(segment);
+            shown.octets += static_cast<std::uint64_t>(segment.length);
             ++shown.segments;
         });
     }
@@ -83,17 +86,17 @@ class Walker {
     Shown primitive(const ElementHeader& header) {
         Shown shown;
         if (header.universal() && header.identifier.number == 4) {
-            elements_.forEachPiece(header,
-                                   [&](const Velmora::ByteArray& piece) { shown.octets += piece.size(); });
+            elements_.skipContents(header);
+            shown.octets = static_cast<std::uint64_t>(header.length);
             shown.string = true;
             shown.segments = 1;
             return shown;
         }
         // Long contents are passed over; short ones are shown.
         Velmora::ByteArray contents;
-        const bool kept = header.length <= static_cast<std::int64_t>(ElementStream::kPiece);
-        elements_.forEachPiece(header, [&](const Velmora::ByteArray& piece) {
-            if (kept) contents += piece;
+        const bool kept = header.length <= kShownLength;
+        elements_.forEachPiece(header, [&](const unsigned char* octets, std::size_t count) {
+            if (kept) contents.append(octets, count);
         });
         if (kept) shown.text = header.universal() ? universalValue(header, contents) : taggedValue(contents);
         return shown;

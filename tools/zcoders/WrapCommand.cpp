@@ -49,7 +49,8 @@ void writeString(ElementStream& elements, const ElementHeader& header, Velmora::
     if (depth >= kMaxDepth)
         fail(kTooDeep, "unwrap", "segments nest more than " + std::to_string(kMaxDepth) + " levels deep");
     if (!header.constructed())
-        return elements.forEachPiece(header, [&out](const Velmora::ByteArray& piece) { out << piece; });
+        return elements.forEachPiece(
+            header, [&out](const unsigned char* octets, std::size_t count) { out.write(octets, count); });
     elements.forEachComponent(header, [&](const ElementHeader& segment) {
         if (!segment.universal() || segment.identifier.number != kOctetString)
             fail(kNotOctetString, "unwrap", "a " + segment.name() + " among the segments of an OCTET STRING");
