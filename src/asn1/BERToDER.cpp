@@ -51,6 +51,12 @@ ByteArray encoded(unsigned int classBits, std::uint32_t number, const ByteArray&
     return out;
 }
 
+void checkDepth(unsigned int depth) {
+    if (depth >= failures::kMaxNesting)
+        refuse(failures::kTooDeep,
+               "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
+}
+
 void checkUniversalPrimitive(std::uint32_t number, ByteArray& contents, std::uint64_t offset) {
     if (number == kBoolean) {
         if (contents.size() != 1)
@@ -139,6 +145,9 @@ void BERToDER::forEachComponent(const Header& header, Visit&& visit) {
 }
 
 ByteArray BERToDER::readContents(const Header& header) {
+    if (header.length < 0)
+        refuse(failures::kBadLength,
+               nameAt(header.identifier, header.offset) + " is primitive with the indefinite length");
     const auto length = static_cast<std::uint64_t>(header.length);
     ByteArray contents;
     while (contents.size() < length) {
@@ -152,9 +161,6 @@ ByteArray BERToDER::readContents(const Header& header) {
 
 ByteArray BERToDER::primitive(const Header& header) {
     const octets::Identifier& identifier = header.identifier;
-    if (header.length < 0)
-        refuse(failures::kBadLength,
-               nameAt(identifier, header.offset) + " is primitive with the indefinite length");
     if (identifier.first == 0)
         refuse(failures::kMalformed, "end-of-contents octets at offset " + std::to_string(header.offset) +
                                          " close no element of indefinite length");
@@ -168,9 +174,7 @@ ByteArray BERToDER::primitive(const Header& header) {
 }
 
 void BERToDER::appendSegments(const Header& header, unsigned int depth, ByteArray& joined, int& unusedBits) {
-    if (depth >= failures::kMaxNesting)
-        refuse(failures::kTooDeep,
-               "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
+    checkDepth(depth);
     const std::uint32_t number = header.identifier.number;
     forEachComponent(header, [&](const Header& segment) {
         if (segment.identifier.classBits() != 0 || segment.identifier.number != number)
@@ -179,9 +183,6 @@ void BERToDER::appendSegments(const Header& header, unsigned int depth, ByteArra
                                               octets::elementName(header.identifier) + " at offset " +
                                               std::to_string(header.offset));
         if (segment.identifier.constructed()) return appendSegments(segment, depth + 1, joined, unusedBits);
-        if (segment.length < 0)
-            refuse(failures::kBadLength,
-                   nameAt(segment.identifier, segment.offset) + " is primitive with the indefinite length");
         ByteArray contents = readContents(segment);
         if (number != kBitString) {
             joined += contents;
@@ -208,9 +209,7 @@ ByteArray BERToDER::joinedString(const Header& header, unsigned int depth) {
 
 ByteArray BERToDER::constructed(const Header& header, unsigned int depth) {
     const octets::Identifier& identifier = header.identifier;
-    if (depth >= failures::kMaxNesting)
-        refuse(failures::kTooDeep,
-               "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
+    checkDepth(depth);
     if (identifier.classBits() == 0 && isStringType(identifier.number)) return joinedString(header, depth);
     if (identifier.classBits() == 0 && identifier.number < 31 && !isStructure(identifier.number))
         refuse(failures::kUnsupportedIdentifier, nameAt(identifier, header.offset) + " is constructed");
