@@ -161,7 +161,8 @@ ByteArray BERToDER::readContents(const Header& header) {
 
 ByteArray BERToDER::primitive(const Header& header) {
     const octets::Identifier& identifier = header.identifier;
-    if (identifier.first == 0)
+    // Universal tag number 0, in whatever form, is end-of-contents: it closes indefinite elements only.
+    if (identifier.classBits() == 0 && identifier.number == 0)
         refuse(failures::kMalformed, "end-of-contents octets at offset " + std::to_string(header.offset) +
                                          " close no element of indefinite length");
     ByteArray contents = readContents(header);

@@ -62,6 +62,7 @@ TEST(BERToDER, RefusesWhatTheDecodersRefuseAndSaysWhere) {
         {"30 03 04 05 41 41 41 41 41", failures::kOverrun},
         {"30 03 30 80 00 00", failures::kOverrun},
         {"30 02 00 00", failures::kMalformed},
+        {"A0 03 1F 00 00", failures::kMalformed},
         {"1F 80 01 00", failures::kMalformed},
         {"05 00 05 00", failures::kMalformed},
         {"03 02 08 00", failures::kMalformed},
