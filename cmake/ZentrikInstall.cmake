@@ -20,8 +20,9 @@ foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zentrik/${installed}
     COMPONENT development
     FILES_MATCHING PATTERN "*.h"
-    # internal helpers of the Base64 coder are not part of the interface
-    PATTERN "Base64Kernels.h" EXCLUDE PATTERN "Base64Tables.h" EXCLUDE PATTERN "Base64Vector.h" EXCLUDE)
+    # internal helpers of the Base64 and quoted-printable coders are not part of the interface
+    PATTERN "Base64Kernels.h" EXCLUDE PATTERN "Base64Tables.h" EXCLUDE PATTERN "Base64Vector.h" EXCLUDE
+    PATTERN "QPKernels.h" EXCLUDE PATTERN "QPEncoder.h" EXCLUDE PATTERN "QPDecoder.h" EXCLUDE)
 endforeach()
 
 install(EXPORT ZentrikCodersTargets NAMESPACE Zentrik::

@@ -25,6 +25,11 @@ class ZENTRIK_API Base64InputStream : public FilteredInputStream {
     std::size_t readFromSource(unsigned char* destination, std::size_t count) override;
 
   private:
+    // Decodes whole groups of the text that the source holds in memory, read in place; 0 when there
+    // is none, or when a '=' or an unfinished group comes first (left to decodeNextPiece).
+    std::size_t decodeInPlace(unsigned char* destination, std::size_t count);
+    // Pushes decoded octets that a read did not take back onto this stream, for the next read.
+    void keepForLater(const unsigned char* octets, std::size_t count);
     // Gathers the next piece of text from the source, pushes back what lies past the cut and
     // decodes the rest (possibly to nothing).
     ByteArray decodeNextPiece();

@@ -1,4 +1,7 @@
 #pragma once
+#include <array>
+#include <cstddef>
+
 #include "zentrik/coders/Base64Coder.h"
 #include "zentrik/platform/utils/OutputStream.h"
 
@@ -25,8 +28,15 @@ class ZENTRIK_API Base64OutputStream : public FilteredOutputStream {
     void writeBytes(const unsigned char* bytes, std::size_t count) override;
 
   private:
+    static constexpr std::size_t kLineOctets = 57;
+
+    // Encodes `count` octets, whole lines, and passes the text on in slices of bounded size.
+    void encodeLines(const unsigned char* bytes, std::size_t count);
+
     Base64Coder coder;
-    ByteArray pending;  // written but not yet encoded; fewer than 57 octets between calls
+    std::array<unsigned char, kLineOctets> pending{};  // written but not yet encoded
+    std::size_t pendingLength = 0;                     // fewer than 57 between calls
+    ByteArray text;                                    // room for one slice of text, reused
 };
 
 }  // namespace Velmora

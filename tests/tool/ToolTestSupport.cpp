@@ -176,8 +176,8 @@ std::string der(unsigned char identifier, const std::string& contents) {
     return element + contents;
 }
 
-std::vector<ParsedElement> opensslParse(const std::string& file) {
-    const Result parsed = runShell("openssl asn1parse -inform DER -in " + shellQuote(file));
+std::vector<ParsedElement> opensslParse(const std::string& file, const std::string& options) {
+    const Result parsed = runShell("openssl asn1parse -inform DER -in " + shellQuote(file) + " " + options);
     std::vector<ParsedElement> elements;
     if (parsed.status != 0) return elements;
     // "    4:d=1  hl=4 l= 749 cons: SEQUENCE          " and "   13:d=2  hl=2 l=  11 prim: INTEGER  :05A4".
