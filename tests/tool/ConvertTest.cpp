@@ -81,5 +81,16 @@ TEST(ComponentPath, BERApplicationClassAndEncapsulatedContents) {
     EXPECT_EQ(runTool({"component", "1..2"}, ber).status, 2);
 }
 
+TEST(LocatedCommands, AFileThatCannotBeOpenedIsNamed) {
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"walk"}, {"unwrap"}, {"reencode"}, {"component", "0"}}) {
+        std::vector<std::string> arguments = command;
+        arguments.push_back("/nonexistent/zcoders-input");
+        const Result result = runTool(arguments);
+        EXPECT_EQ(result.status, 1) << command[0];
+        EXPECT_EQ(result.err, "zcoders: cannot open /nonexistent/zcoders-input: No such file or directory\n");
+    }
+}
+
 }  // namespace
 }  // namespace zcoders_test

@@ -37,7 +37,7 @@ void runComponent(const ComponentOptions& options) {
         component = Ostrel::berToDER(octets.subBytes(static_cast<std::size_t>(found.offset),
                                                      static_cast<std::size_t>(in.getCount() - found.offset)));
     } catch (...) {
-        rethrowLocated(file, elements.currentOffset());
+        rethrowForReport(file, elements.currentOffset());
     }
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
     out << component;

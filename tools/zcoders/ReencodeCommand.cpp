@@ -45,7 +45,7 @@ void runReencode(const ReencodeOptions& options) {
         try {
             converter.convert(out);
         } catch (...) {
-            rethrowLocated(file, converter.failedOffset());
+            rethrowForReport(file, converter.failedOffset());
         }
     } else {
         located(file, 0, [&] { throughValues(options, octets, out); });

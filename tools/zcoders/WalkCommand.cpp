@@ -8,6 +8,7 @@
 #include "ElementStream.h"
 #include "JsonText.h"
 #include "LocatedFailure.h"
+#include "LocatedStep.h"
 #include "ToolSupport.h"
 #include "ValueText.h"
 #include "zentrik/asn1/BERCoder.h"
@@ -152,7 +153,7 @@ class Walker {
         const char* name = header.universal() ? Ostrel::octets::universalName(identifier.number) : nullptr;
         std::string text =
             "{\"offset\":" + std::to_string(header.offset) + ",\"depth\":" + std::to_string(depth) +
-            ",\"headerLength\":" + std::to_string(header.headerLength) +
+            ",\"header_length\":" + std::to_string(header.headerLength) +
             ",\"length\":" + (header.indefinite() ? std::string("null") : std::to_string(header.length)) +
             ",\"class\":\"" + className(identifier.classBits()) +
             "\",\"constructed\":" + (header.constructed() ? "true" : "false") +
@@ -172,7 +173,7 @@ class Walker {
 };
 
 void runWalk(const WalkOptions& options) {
-    Input input = openInput(options.file);
+    Input input = located(inputName(options.file), 0, [&options] { return openInput(options.file); });
     Progress progress("walk", input.size);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
     ElementStream elements(*input.stream, "walk", progress);
@@ -180,7 +181,7 @@ void runWalk(const WalkOptions& options) {
         Walker(elements, out, options.json).walkStream();
     } catch (...) {
         out.flush();
-        rethrowLocated(inputName(options.file), elements.currentOffset());
+        rethrowForReport(inputName(options.file), elements.currentOffset());
     }
     progress.finish();
     out.flush();

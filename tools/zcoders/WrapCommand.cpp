@@ -8,6 +8,7 @@
 #include "ElementPath.h"
 #include "ElementStream.h"
 #include "LocatedFailure.h"
+#include "LocatedStep.h"
 #include "ToolSupport.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/platform/asn1/ASN1OctetString.h"
@@ -74,7 +75,7 @@ void writeContents(ElementStream& elements, const ElementHeader& header, Velmora
 
 void runUnwrap(const UnwrapOptions& options) {
     const std::string& file = options.file;
-    Input input = openInput(file);
+    Input input = located(inputName(file), 0, [&file] { return openInput(file); });
     Progress progress("unwrap", input.size);
     ElementStream elements(*input.stream, "unwrap", progress);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
@@ -87,7 +88,7 @@ void runUnwrap(const UnwrapOptions& options) {
         }
     } catch (...) {
         out.flush();
-        rethrowLocated(inputName(file), elements.currentOffset());
+        rethrowForReport(inputName(file), elements.currentOffset());
     }
     progress.finish();
     out.flush();
