@@ -22,6 +22,7 @@ enum ToolFailure : unsigned int {
     kNotOctetString = 103,        // unwrap on anything but an OCTET STRING
     kUnsupportedElement = 104,    // walk meets an element the streaming readers cannot take
     kMissingEndOfContents = 105,  // an explicit tag of indefinite length not closed after its inner element
+    kCutEscape = 106,             // url decode: a "%" escape that the query ends inside
 };
 
 // How deeply the tree printer and the walker follow nested elements.

@@ -1,15 +1,18 @@
 // url: query strings from NAME=VALUE fields, and fields from a query string.
 // Names and values pass as octets (each octet one character), so UTF-8 text is escaped octet by octet.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
+#include "LocatedFailure.h"
 #include "StrictText.h"
 #include "ToolSupport.h"
 #include "zentrik/coders/URLCoder.h"
 #include "zentrik/platform/internet/URLNameValues.h"
+#include "zentrik/platform/utils/IndexOutOfRange.h"
 
 namespace zcoders {
 
@@ -32,10 +35,23 @@ void runEncode(const std::vector<std::string>& fields) {
     out.flush();
 }
 
+// The decoder reads the two digits after every "%" without looking: an escape cut by the end of the
+// query makes it index past the text, which is reported at the escape.
+Velmora::URLNameValues decodeQuery(const std::string& query) {
+    try {
+        return Velmora::URLCoder().decode(fromOctets(query));
+    } catch (const Velmora::IndexOutOfRange&) {
+        const std::size_t escape = query.find('%', query.size() < 2 ? 0 : query.size() - 2);
+        throw LocatedFailure("query", escape == std::string::npos ? query.size() : escape,
+                             "the query ends inside the escape \"" + query.substr(std::min(escape, query.size())) +
+                                 "\", which needs two hexadecimal digits",
+                             kCutEscape, "zcoders url decode");
+    }
+}
+
 void runDecode(const std::string& query, bool strict) {
     if (strict) checkQuery("query", query);
-    Velmora::URLCoder coder;
-    const Velmora::URLNameValues values = coder.decode(fromOctets(query));
+    const Velmora::URLNameValues values = decodeQuery(query);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
     for (const Velmora::URLNameValueField& field : values.getURLFields())
         out << field.getFieldName().toASCIIByteArray() << "\t" << field.getFieldBody().toASCIIByteArray()
