@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures `zcoders dump` (text and --json) on a generated CRL-like file of 900,000 elements beside
-# `openssl asn1parse`: elapsed time, processor time (user + system: steadier on a shared machine) and peak memory (maximum resident set) from /usr/bin/time -v.
+# `openssl asn1parse` and dumpasn1: elapsed time, processor time (user + system: steadier on a shared machine) and peak memory (maximum resident set) from /usr/bin/time -v.
 # Usage: bench/measure-dump.sh [ZCODERS] (default build/release/tools/zcoders/zcoders)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,3 +53,5 @@ measure() {
 measure "zcoders dump" "$zcoders" dump "$work/crl.der"
 measure "zcoders dump --json" "$zcoders" dump --json "$work/crl.der"
 measure "openssl asn1parse" openssl asn1parse -inform DER -in "$work/crl.der"
+# dumpasn1 (Debian package dumpasn1) when it is there; -z takes the zero-length NULLs without complaint.
+if command -v dumpasn1 > /dev/null; then measure "dumpasn1" dumpasn1 -z "$work/crl.der"; fi
