@@ -12,7 +12,7 @@ class ZENTRIK_API ASN1TaggedValue : public ASN1Object {
     std::uint32_t libraryClasses() const noexcept override { return CLASS_BITS; }
     static constexpr bool acceptsTag(int tag) noexcept { return tag == ASNTag::TAGGED; }
 
-    explicit ASN1TaggedValue(unsigned int tagNumber = 0) noexcept : ASN1Object(ASNTag::TAGGED) {
+    explicit ASN1TaggedValue(unsigned int tagNumber = 0) : ASN1Object(ASNTag::TAGGED) {
         setTagNumber(tagNumber);
     }
     ASN1TaggedValue(unsigned int tagNumber, const Velmora::ByteArray& encoding);

@@ -97,6 +97,8 @@ class ZENTRIK_API DERCoder {
     static SmartPointer<ASN1Object> decodeInPlace(const ByteArray& octets,
                                                   SmartPointer<ASN1Object> (*run)(InputStream&));
     void writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const;
+    void writeElement(OutputStream& out, const ASN1Object* value, const unsigned char* contents,
+                      std::size_t size) const;
     // Writes a constructed string's header with `encodeTag` and then the encodings of its segments.
     void writeConstructed(OutputStream& out, const ASN1Object* value, const ByteArray& segments) const;
     // getLength, with the short form, which almost every element has, read in place.
