@@ -10,8 +10,10 @@ namespace Ostrel {
 
 void ASN1ContentOctets::assign(const unsigned char* octets, std::size_t count) {
     if (count <= kMark) {
+        unsigned char copy[kMark];  // the octets may lie in the block released below
+        if (count) std::memcpy(copy, octets, count);
         release();
-        if (count) std::memcpy(room_, octets, count);
+        if (count) std::memcpy(room_, copy, count);
         room_[kMark] = static_cast<unsigned char>(count);
         return;
     }

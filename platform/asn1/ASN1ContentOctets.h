@@ -33,7 +33,7 @@ class ZENTRIK_API ASN1ContentOctets {
     }
     ~ASN1ContentOctets() { release(); }
 
-    // Replaces the octets with a copy of `count` octets at `octets` (which may not lie inside these).
+    // Replaces the octets with a copy of `count` octets at `octets` (which may be these very octets).
     void assign(const unsigned char* octets, std::size_t count);
     void clear() noexcept {
         release();

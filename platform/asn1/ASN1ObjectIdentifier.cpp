@@ -99,7 +99,7 @@ octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octe
     return octets::Fault::none;
 }
 
-bool ASN1ObjectIdentifier::setOctets(const unsigned char* octets, std::size_t count) {
+bool ASN1ObjectIdentifier::setContentOctets(const unsigned char* octets, std::size_t count) {
     if (!isContentOctets(octets, count)) return false;
     octets_.assign(octets, count);
     dropCachedForm();
@@ -108,11 +108,11 @@ bool ASN1ObjectIdentifier::setOctets(const unsigned char* octets, std::size_t co
 }
 
 bool ASN1ObjectIdentifier::setContentOctets(const Velmora::ByteArray& octets) {
-    return setOctets(octets.data(), octets.size());
+    return setContentOctets(octets.data(), octets.size());
 }
 
 bool ASN1ObjectIdentifier::setContentOctets(Velmora::ByteArray&& octets) {
-    return setOctets(octets.data(), octets.size());
+    return setContentOctets(octets.data(), octets.size());
 }
 
 void ASN1ObjectIdentifier::setValue(const Velmora::String& dotted) {

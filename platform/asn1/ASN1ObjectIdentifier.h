@@ -49,6 +49,7 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     // exactly, as isContentOctets() tells; otherwise the value stays as it was and the result is false.
     [[nodiscard]] bool setContentOctets(const Velmora::ByteArray& octets);
     [[nodiscard]] bool setContentOctets(Velmora::ByteArray&& octets);
+    [[nodiscard]] bool setContentOctets(const unsigned char* octets, std::size_t count);
     // Whether the value is held as contents octets (given with setContentOctets, not replaced since).
     bool hasContentOctets() const noexcept { return !octets_.empty(); }
     // Those octets; empty when the value is held as arcs.
@@ -73,8 +74,6 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     static Velmora::IntArray parse(const Velmora::String& dotted);
 
   private:
-    bool setOctets(const unsigned char* octets, std::size_t count);
-
     // The contents octets, or empty when the value is held as arcs (out of line, with the arcs built
     // from the octets on first use).
     ASN1ContentOctets octets_;

@@ -80,9 +80,9 @@ void ASN1String::setEncodedValue(Velmora::ByteArray&& encoded) {
     octetsRecorded_ = true;
 }
 
-void ASN1String::setContentOctets(Velmora::ByteArray&& octets) {
+void ASN1String::setContentOctets(const unsigned char* octets, std::size_t count) {
     const int kind = getStringType();
-    octets_.assign(octets.data(), octets.size());
+    octets_.assign(octets, count);
     octetsRecorded_ = kind == UCS2 || kind == UTF8 || kind == UNIVERSAL;
     dropCachedForm();
     textFromOctets_ = true;

@@ -51,7 +51,8 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     // UNIVERSAL forms the octets are also what getEncodedValue() gives. contentOctetsFault() tells
     // which octets would lose their tail.
     void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
-    void setContentOctets(Velmora::ByteArray&& octets);
+    void setContentOctets(Velmora::ByteArray&& octets) { setContentOctets(octets.data(), octets.size()); }
+    void setContentOctets(const unsigned char* octets, std::size_t count);
     // Whether the value is held as contents octets that encode its text exactly (given with
     // setContentOctets and not replaced since); the encoders then write them as they are.
     bool hasContentOctets() const noexcept { return octetsAreContents_; }

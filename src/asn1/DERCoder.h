@@ -120,6 +120,10 @@ class ZENTRIK_API DERCoder {
     [[noreturn]] static void noOctet();
     // Reads `length` contents octets; failure 26 when the data ends first.
     static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
+    // The `length` contents octets, read in place when the stream holds them in memory (valid until
+    // the stream is read again), else read into `held`.
+    static const unsigned char* contentsInPlace(InputStream& in, std::uint64_t length, ByteArray& held,
+                                                const char* operation);
     // Appends `length` contents octets to `out`, growing it with what arrives; failure 26 as above.
     static void appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation);
     // The universal identifier octet of a value: its tag value, with the constructed bit where it applies.
