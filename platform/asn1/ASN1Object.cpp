@@ -15,6 +15,7 @@
 #include "zentrik/platform/asn1/ASN1OctetString.h"
 #include "zentrik/platform/asn1/ASN1String.h"
 #include "zentrik/platform/asn1/ASN1TaggedValue.h"
+#include "zentrik/platform/asn1/ASN1ValueCache.h"
 #include "zentrik/platform/asn1/ASN1Time.h"
 #include "zentrik/platform/asn1/ASNStructured.h"
 #include "zentrik/platform/utils/Exception.h"
@@ -168,6 +169,14 @@ ASN1Object* ASN1Object::makeASN1Object(ASNTag::ASN1_TAG tag, unsigned int tagNum
 
 void ASN1Object::deleteObject(ASN1Object* value) noexcept {
     delete value;
+}
+
+void* ASN1Object::operator new(std::size_t size) {
+    return valueCache::allocate(size);
+}
+
+void ASN1Object::operator delete(void* block, std::size_t size) noexcept {
+    valueCache::release(block, size);
 }
 
 bool operator==(const ASN1Object& a, const ASN1Object& b) {

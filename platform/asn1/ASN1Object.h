@@ -80,6 +80,10 @@ class ZENTRIK_API ASN1Object {
     // Deletes a value made by makeASN1Object, clone or new; null is accepted.
     static void deleteObject(ASN1Object* value) noexcept;
 
+    // Values take their memory from a small per-thread cache of freed blocks (see ASN1ValueCache.h).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
   protected:
     // For derived classes, including value kinds of their own (any tag may be given).
     explicit ASN1Object(ASNTag::ASN1_TAG tag) noexcept : tag_(tag) {}
