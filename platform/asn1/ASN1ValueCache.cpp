@@ -37,25 +37,29 @@ struct FreeBlock {
     FreeBlock* next;
 };
 
-struct Cache {
-    FreeBlock* heads[kClasses] = {};
-    unsigned int counts[kClasses] = {};
-    ~Cache();
+// The thread's lists: trivially destructible, so that reaching them needs no guard.
+struct Lists {
+    FreeBlock* heads[kClasses];
+    unsigned int counts[kClasses];
+    bool reaperArmed;  // the reaper below will empty the lists when the thread ends
+    bool gone;         // the lists were emptied for good (values freed later go to free())
 };
+thread_local Lists lists{};
 
-// Set once the thread's cache is gone (values freed by later thread-exit code go to free()).
-thread_local bool cacheGone = false;
-thread_local Cache cache;
-
-Cache::~Cache() {
-    cacheGone = true;
-    for (FreeBlock* head : heads)
-        while (head) {
-            FreeBlock* next = head->next;
-            std::free(head);
-            head = next;
-        }
-}
+// Gives the cached blocks back to malloc when the thread ends; made on the first block cached.
+struct Reaper {
+    bool armed = false;
+    ~Reaper() {
+        lists.gone = true;
+        for (FreeBlock*& head : lists.heads)
+            while (head) {
+                FreeBlock* next = head->next;
+                std::free(head);
+                head = next;
+            }
+    }
+};
+thread_local Reaper reaper;
 
 std::size_t classOf(std::size_t size) {
     return (size + kStep - 1) / kStep - 1;
@@ -67,11 +71,11 @@ std::size_t classOf(std::size_t size) {
 
 void* allocate(std::size_t size) {
 #if ZENTRIK_VALUE_CACHE
-    if (size == 0 || size > kLargest || cacheGone) return fromMalloc(size);
+    if (size == 0 || size > kLargest) return fromMalloc(size);
     const std::size_t k = classOf(size);
-    if (FreeBlock* block = cache.heads[k]) {
-        cache.heads[k] = block->next;
-        --cache.counts[k];
+    if (FreeBlock* block = lists.heads[k]) {
+        lists.heads[k] = block->next;
+        --lists.counts[k];
         return block;
     }
     return fromMalloc((k + 1) * kStep);
@@ -82,13 +86,17 @@ void* allocate(std::size_t size) {
 
 void release(void* block, std::size_t size) noexcept {
 #if ZENTRIK_VALUE_CACHE
-    if (block && size != 0 && size <= kLargest && !cacheGone) {
+    if (block && size != 0 && size <= kLargest && !lists.gone) {
         const std::size_t k = classOf(size);
-        if (cache.counts[k] < kKept) {
+        if (lists.counts[k] < kKept) {
+            if (!lists.reaperArmed) {
+                reaper.armed = true;
+                lists.reaperArmed = true;
+            }
             auto* freed = static_cast<FreeBlock*>(block);
-            freed->next = cache.heads[k];
-            cache.heads[k] = freed;
-            ++cache.counts[k];
+            freed->next = lists.heads[k];
+            lists.heads[k] = freed;
+            ++lists.counts[k];
             return;
         }
     }
