@@ -240,7 +240,8 @@ ASN1String* DERCoder::decodeString(ASN1String* value, InputStream& in) const {
 
 ASN1Time* DERCoder::decodeTime(ASN1Time* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    value->setContentOctets(readContents(in, length, failures::kDecodeTime));
+    ByteArray held;
+    value->setContentOctets(contentsInPlace(in, length, held, failures::kDecodeTime), length);
     return value;
 }
 

@@ -289,7 +289,8 @@ void DERCoder::encodeASN1Null(const ASN1Null* value, OutputStream& out) const {
 
 void DERCoder::encodeTime(const ASN1Time* value, OutputStream& out) const {
     if (value->hasContentOctets())
-        writeElement(out, value, value->getContentOctets());  // a decoded time: its octets as they came
+        writeElement(out, value, value->contentOctets().data(),
+                     value->contentOctets().size());  // a decoded time: its octets as they came
     else
         writeElement(out, value, value->getValue().toASCIIByteArray());
 }

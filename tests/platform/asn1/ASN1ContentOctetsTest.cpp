@@ -443,6 +443,12 @@ TEST(ASN1BuiltForms, NewOctetsReplaceAValueAlreadyReadAndCopiesKeepTheirOwn) {
     text.setContentOctets(hex("4344"));
     EXPECT_EQ(text.getValue(), String("CD"));
     EXPECT_EQ(textBefore.getValue(), String("AB"));
+
+    ASN1UTCTime time;
+    time.setContentOctets(ByteArray("250101000000Z"));
+    EXPECT_EQ(time.getValue(), String("250101000000Z"));
+    time.setContentOctets(ByteArray("260101000000Z"));
+    EXPECT_EQ(time.getValue(), String("260101000000Z"));
 }
 
 TEST(ASN1BuiltForms, TaggingAndStoredEncodingStayBesideAValueReadFromOctets) {
