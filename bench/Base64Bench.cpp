@@ -1,5 +1,6 @@
 // Base64: whole buffers without line breaks against OpenSSL's block functions and memcpy; text with
-// CR LF every 76 characters against EVP_DecodeUpdate; the stream filters in chunks of 64 KiB.
+// CR LF every 76 characters against EVP_DecodeUpdate; the stream filters in chunks of 64 KiB, against
+// OpenSSL and against the whole-buffer coder on the same text.
 // Every throughput counts octets of binary data (the encoder's input, the decoder's output).
 #include <openssl/evp.h>
 
@@ -69,10 +70,12 @@ std::size_t opensslDecodeUpdate(const unsigned char* text, std::size_t length, u
 
 // --- without line breaks, 1 MiB -------------------------------------------------------------------
 
-void encodeZentrik(benchmark::State& state) {
-    const ByteArray input = bench::toByteArray(data1MiB().raw);
-    Base64Coder coder(false);
-    if (!bench::verified(state, coder.encode(input) == data1MiB().plain, "encode")) return;
+// The whole-buffer coder, with or without line breaks.
+void encodeZentrik(benchmark::State& state, const Base64Data& (*data)(), bool breakLines) {
+    const ByteArray input = bench::toByteArray(data().raw);
+    Base64Coder coder(breakLines);
+    if (!bench::verified(state, coder.encode(input) == (breakLines ? data().crlf : data().plain), "encode"))
+        return;
     bench::runOctets(state, input.size(), [&] {
         ByteArray text = coder.encode(input);
         benchmark::DoNotOptimize(text.data());
@@ -151,24 +154,23 @@ void decodeCRLFOpenSSL(benchmark::State& state, const Base64Data& (*data)()) {
 
 // --- stream filters over 64 MiB in chunks of 64 KiB -----------------------------------------------
 
-void outputStreamZentrik(benchmark::State& state) {
-    const auto& raw = data64MiB().raw;
+// Base64OutputStream fed in 64 KiB chunks into a sink that only counts.
+void outputStreamZentrik(benchmark::State& state, const Base64Data& (*data)()) {
+    const auto& raw = data().raw;
+    auto writeAll = [&](Velmora::OutputStream& sink) {
+        Velmora::Base64OutputStream encoder(sink);
+        for (std::size_t at = 0; at < raw.size(); at += kStreamChunk)
+            encoder.write(raw.data() + at, std::min(kStreamChunk, raw.size() - at));
+        encoder.flush();
+    };
     {
         Velmora::ByteArrayOutputStream text;
-        {
-            Velmora::Base64OutputStream encoder(text);
-            for (std::size_t at = 0; at < raw.size(); at += kStreamChunk)
-                encoder.write(raw.data() + at, kStreamChunk);
-            encoder.flush();
-        }
-        if (!bench::verified(state, text.getByteArray() == data64MiB().crlf, "Base64OutputStream")) return;
+        writeAll(text);
+        if (!bench::verified(state, text.getByteArray() == data().crlf, "Base64OutputStream")) return;
     }
     bench::runOctets(state, raw.size(), [&] {
         bench::CountingOutputStream sink;
-        Velmora::Base64OutputStream encoder(sink);
-        for (std::size_t at = 0; at < raw.size(); at += kStreamChunk)
-            encoder.write(raw.data() + at, kStreamChunk);
-        encoder.flush();
+        writeAll(sink);
         benchmark::DoNotOptimize(sink.count());
     });
 }
@@ -190,9 +192,10 @@ void outputStreamOpenSSL(benchmark::State& state) {
     });
 }
 
-void inputStreamZentrik(benchmark::State& state) {
-    const ByteArray& text = data64MiB().crlf;
-    const auto& raw = data64MiB().raw;
+// Base64InputStream drained in 64 KiB chunks from the text in memory.
+void inputStreamZentrik(benchmark::State& state, const Base64Data& (*data)()) {
+    const ByteArray& text = data().crlf;
+    const auto& raw = data().raw;
     std::vector<unsigned char> chunk(kStreamChunk);
     auto readAll = [&](bool compare) {
         Velmora::ByteArrayInputStream source(text.data(), text.size());
@@ -242,7 +245,7 @@ void copyMemcpyChunks64MiB(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(encodeZentrik)->Name("base64_encode_1MiB/zentrik");
+BENCHMARK_CAPTURE(encodeZentrik, 1MiB, data1MiB, false)->Name("base64_encode_1MiB/zentrik");
 BENCHMARK(encodeOpenSSLBlock)->Name("base64_encode_1MiB/openssl_EncodeBlock");
 BENCHMARK(copyMemcpy)->Name("base64_encode_1MiB/memcpy");
 BENCHMARK(decodeZentrik)->Name("base64_decode_1MiB/zentrik");
@@ -252,9 +255,15 @@ BENCHMARK_CAPTURE(decodeCRLFZentrik, 1MiB, data1MiB)->Name("base64_decode_crlf_1
 BENCHMARK_CAPTURE(decodeCRLFOpenSSL, 1MiB, data1MiB)->Name("base64_decode_crlf_1MiB/openssl_DecodeUpdate");
 BENCHMARK_CAPTURE(decodeCRLFZentrik, 64MiB, data64MiB)->Name("base64_decode_crlf_64MiB/zentrik");
 BENCHMARK_CAPTURE(decodeCRLFOpenSSL, 64MiB, data64MiB)->Name("base64_decode_crlf_64MiB/openssl_DecodeUpdate");
-BENCHMARK(outputStreamZentrik)->Name("base64_output_stream_64MiB/zentrik");
+BENCHMARK_CAPTURE(outputStreamZentrik, 64MiB, data64MiB)->Name("base64_output_stream_64MiB/zentrik");
 BENCHMARK(outputStreamOpenSSL)->Name("base64_output_stream_64MiB/openssl_EncodeUpdate");
 BENCHMARK(copyMemcpyChunks64MiB)->Name("base64_output_stream_64MiB/memcpy");
-BENCHMARK(inputStreamZentrik)->Name("base64_input_stream_64MiB/zentrik");
+BENCHMARK_CAPTURE(encodeZentrik, 64MiB_crlf, data64MiB, true)->Name("base64_output_stream_64MiB/zentrik_coder");
+BENCHMARK_CAPTURE(inputStreamZentrik, 64MiB, data64MiB)->Name("base64_input_stream_64MiB/zentrik");
 BENCHMARK(inputStreamOpenSSL)->Name("base64_input_stream_64MiB/openssl_DecodeUpdate");
 BENCHMARK(copyMemcpyChunks64MiB)->Name("base64_input_stream_64MiB/memcpy");
+BENCHMARK_CAPTURE(decodeCRLFZentrik, 64MiB, data64MiB)->Name("base64_input_stream_64MiB/zentrik_coder");
+BENCHMARK_CAPTURE(outputStreamZentrik, 1MiB, data1MiB)->Name("base64_output_stream_1MiB/zentrik");
+BENCHMARK_CAPTURE(encodeZentrik, 1MiB_crlf, data1MiB, true)->Name("base64_output_stream_1MiB/zentrik_coder");
+BENCHMARK_CAPTURE(inputStreamZentrik, 1MiB, data1MiB)->Name("base64_input_stream_1MiB/zentrik");
+BENCHMARK_CAPTURE(decodeCRLFZentrik, 1MiB, data1MiB)->Name("base64_input_stream_1MiB/zentrik_coder");

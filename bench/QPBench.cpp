@@ -1,6 +1,11 @@
 // Quoted-printable: encode and decode of 1 MiB of text-like and of random data; memcpy of the same
-// octets is the peer. Throughputs count octets of the original data.
+// octets is the peer. Throughputs count octets of the original data. With ZENTRIK_QP_DATA_OUT set to a
+// folder, the mail-like text and its encoding are also written there (text.bin, text.qp), for the
+// Python peer that bench/run times on the same octets.
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <string_view>
 
 #include "BenchSupport.h"
@@ -73,8 +78,21 @@ struct QPData {
     ByteArray encoded;
 };
 
+void writeFile(const std::string& path, const unsigned char* octets, std::size_t count) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(octets), static_cast<std::streamsize>(count));
+    bench::require(static_cast<bool>(file), "cannot write " + path);
+}
+
 const QPData& textData() {
-    static const QPData data(textLike(1 * MiB));
+    static const QPData data = [] {
+        QPData made(textLike(1 * MiB));
+        if (const char* folder = std::getenv("ZENTRIK_QP_DATA_OUT")) {
+            writeFile(std::string(folder) + "/text.bin", made.raw.data(), made.raw.size());
+            writeFile(std::string(folder) + "/text.qp", made.encoded.data(), made.encoded.size());
+        }
+        return made;
+    }();
     return data;
 }
 

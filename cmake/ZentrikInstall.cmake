@@ -12,6 +12,11 @@ install(TARGETS ${zentrik_libraries} EXPORT ZentrikCodersTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
+set(zentrik_internal_patterns "")
+foreach(internal IN LISTS ZENTRIK_INTERNAL_HEADERS)
+  get_filename_component(internal_name ${internal} NAME)
+  list(APPEND zentrik_internal_patterns PATTERN ${internal_name} EXCLUDE)
+endforeach()
 foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
   string(REPLACE "=" ";" folder_pair "${pair}")
   list(GET folder_pair 0 installed)
@@ -19,9 +24,7 @@ foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${source}/
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zentrik/${installed}
     COMPONENT development
-    FILES_MATCHING PATTERN "*.h"
-    # internal helpers of the Base64 coder are not part of the interface
-    PATTERN "Base64Kernels.h" EXCLUDE PATTERN "Base64Tables.h" EXCLUDE PATTERN "Base64Vector.h" EXCLUDE)
+    FILES_MATCHING PATTERN "*.h" ${zentrik_internal_patterns})
 endforeach()
 
 install(EXPORT ZentrikCodersTargets NAMESPACE Zentrik::

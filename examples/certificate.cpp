@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "zentrik/asn1/DERCoder.h"
+#include "zentrik/asn1/TaggedContents.h"
 #include "zentrik/platform/utils/FileStreams.h"
 
 using namespace Ostrel;
@@ -54,9 +55,9 @@ std::string iso8601(const ASN1Object* value) {
     return t;
 }
 
-// A [n] EXPLICIT element comes as an ASN1TaggedValue holding its encoding: decode the one inside.
+// A [n] EXPLICIT element comes as an ASN1TaggedValue holding its encoding: the one element inside.
 SmartPointer<ASN1Object> inner(const ASN1Object* tagged) {
-    return DERCoder::decode(DERCoder::getComponent(tagged->getDERBytes(), 0));
+    return explicitContents(*asn1_const_cast<ASN1TaggedValue>(tagged));
 }
 
 int main(int argc, char** argv) {

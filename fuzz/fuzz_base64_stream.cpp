@@ -32,6 +32,17 @@ ByteArray drain(const ByteArray& text, const ByteArray& sizes, Choices& choices)
     }
     return all;
 }
+
+// Everything the stream yields by read() in pieces of the sizes `choices` say, from text in memory
+// (which it decodes in place).
+ByteArray readInPlace(const ByteArray& text, Choices& choices) {
+    Velmora::ByteArrayInputStream source(text);
+    Base64InputStream in(source);
+    ByteArray all;
+    unsigned char piece[300];
+    for (std::size_t n; (n = in.read(piece, 1 + choices.next(sizeof piece - 1))) > 0;) all.append(piece, n);
+    return all;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -42,15 +53,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     ByteArray fromText;
     if (!expectFailures([&] { fromText = drain(data, input.control, choices); }))
         broken("Base64InputStream failed on text", data);
-    if (data.view().find('=') == std::string_view::npos)
+    if (data.view().find('=') == std::string_view::npos) {
         require(fromText == Base64Coder(true).decode(data),
                 "Base64InputStream differs from Base64Coder::decode", data,
                 "stream gave: " + fromText.toHex());
+        require(readInPlace(data, choices) == fromText, "Base64InputStream reads text in memory otherwise",
+                data);
+    }
 
     for (bool breakLines : {true, false}) {
         const ByteArray text = Base64Coder(breakLines).encode(data);
         require(drain(text, input.control, choices) == data,
                 "Base64InputStream does not read encoded data back", data);
+        require(readInPlace(text, choices) == data,
+                "Base64InputStream does not read encoded data back in place", data);
     }
 
     ByteArrayOutputStream target;

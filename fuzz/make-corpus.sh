@@ -6,7 +6,7 @@
 set -euo pipefail
 out=${1:?usage: make-corpus.sh FOLDER}
 here=$(cd "$(dirname "$0")" && pwd)
-targets=(fuzz_der_decode fuzz_ber_decode fuzz_iou_walk fuzz_der_component fuzz_base64 fuzz_base64_stream fuzz_qp
+targets=(fuzz_der_decode fuzz_ber_decode fuzz_ber_to_der fuzz_iou_walk fuzz_der_component fuzz_base64 fuzz_base64_stream fuzz_qp
          fuzz_url fuzz_double)
 for t in "${targets[@]}"; do mkdir -p "$out/$t"; done
 
@@ -40,6 +40,7 @@ encodings=(
 for e in "${encodings[@]}"; do
     unhex "$e" | seed fuzz_der_decode
     unhex "$e" | seed fuzz_ber_decode
+    unhex "$e" | seed fuzz_ber_to_der
     unhex "$e" | seed fuzz_iou_walk 00
     unhex "$e" | seed fuzz_iou_walk 03014205
     unhex "$e" | seed fuzz_der_component 00
@@ -80,6 +81,7 @@ if command -v openssl >/dev/null; then
             [ -f "$f" ] || continue
             case "$f" in *.der) seed fuzz_der_decode < "$f" ;; esac
             seed fuzz_ber_decode < "$f"
+            seed fuzz_ber_to_der < "$f"
             seed fuzz_iou_walk 00 < "$f"
             seed fuzz_iou_walk 04 07 01 01 07 < "$f"
             seed fuzz_der_component 02 < "$f"

@@ -3,10 +3,13 @@
 
 namespace Ostrel {
 
-// One bit per class of the library that asn1_const_cast can target. A value reports the bits of every
-// library class it is an instance of (ASN1Object::libraryClasses()), so that the cast can tell a real
-// ASN1Integer from a class of the caller's own that merely uses the INTEGER tag, without RTTI.
+/// One bit per class of the library that asn1_const_cast can target. A value reports the bits of every
+/// library class it is an instance of (ASN1Object::libraryClasses()), so that the cast can tell a real
+/// ASN1Integer from a class of the caller's own that merely uses the INTEGER tag, without RTTI.
 namespace ASN1ClassBit {
+/// The bit of each class, named after it (NULL_VALUE for ASN1Null, STRUCTURED for ASNStructured,
+/// TIME, STRING and VALUE_HOLDER for the bases).
+/// @{
 inline constexpr std::uint32_t BOOLEAN = 1u << 0;
 inline constexpr std::uint32_t INTEGER = 1u << 1;
 inline constexpr std::uint32_t BIT_STRING = 1u << 2;
@@ -34,6 +37,7 @@ inline constexpr std::uint32_t VALUE_HOLDER = 1u << 23;
 inline constexpr std::uint32_t CHOICE = 1u << 24;
 inline constexpr std::uint32_t ANY = 1u << 25;
 inline constexpr std::uint32_t TAGGED_VALUE = 1u << 26;
+/// @}
 }  // namespace ASN1ClassBit
 
 }  // namespace Ostrel

@@ -7,21 +7,24 @@
 
 namespace Ostrel {
 
-// An owned, ordered list of values: the components of a structure or the segments of a string.
-// Copies are deep; indexing outside the list throws Velmora::IndexOutOfRange.
-//
-// The first few components sit inside the list itself, so that the many small structures of a
-// typical document (an algorithm identifier, a name attribute) cost no allocation of their own.
+/// An owned, ordered list of values: the components of a structure or the segments of a string.
+/// Copies are deep; indexing outside the list throws Velmora::IndexOutOfRange.
+///
+/// The first few components sit inside the list itself, so that the many small structures of a
+/// typical document (an algorithm identifier, a name attribute) cost no allocation of their own.
 class ZENTRIK_API ASN1ComponentList {
   public:
     ASN1ComponentList() = default;
+    /// Copies are deep (every component cloned); moves take the components over.
+    /// @{
     ASN1ComponentList(const ASN1ComponentList& other);
     ASN1ComponentList(ASN1ComponentList&& other) noexcept;
     ASN1ComponentList& operator=(const ASN1ComponentList& other);
     ASN1ComponentList& operator=(ASN1ComponentList&& other) noexcept;
+    /// @}
     ~ASN1ComponentList();
 
-    // Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
+    /// Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
     void append(std::unique_ptr<ASN1Object> component) {
         if (component && size_ < kInline)
             inline_[size_++] = std::move(component);
@@ -29,8 +32,13 @@ class ZENTRIK_API ASN1ComponentList {
             appendOverflow(std::move(component));
     }
 
+    /// How many components the list holds, and whether none.
+    /// @{
     unsigned int size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
+    /// @}
+    /// Component `index`, owned by the list; Velmora::IndexOutOfRange outside it.
+    /// @{
     const ASN1Object* at(unsigned int index) const {
         if (index >= size_) outOfRange(index);
         return slot(index).get();
@@ -39,9 +47,12 @@ class ZENTRIK_API ASN1ComponentList {
         if (index >= size_) outOfRange(index);
         return slot(index).get();
     }
+    /// @}
+    /// Deletes every component.
     void clear() noexcept;
+    /// Makes room for `count` components.
     void reserve(std::size_t count);
-    // Element by element with equals().
+    /// Element by element with equals().
     bool equals(const ASN1ComponentList& other) const;
 
   private:

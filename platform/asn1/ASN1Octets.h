@@ -9,25 +9,28 @@
 #include <cstdint>
 #include <string>
 
+/// Readers and writers of identifier octets, length octets and base-128 numbers (see the file).
 namespace Ostrel::octets {
 
+/// What a reader found wrong with the octets.
 enum class Fault : unsigned char {
-    none,
-    missing,   // no octet at all where the octets should start
-    ended,     // the data ends inside the octets
-    padded,    // a base-128 number starting with the group 0x80 (never the shortest form)
-    tooLarge,  // a number beyond what the caller can hold
+    none,  ///< nothing: the octets were read
+
+    missing,   ///< no octet at all where the octets should start
+    ended,     ///< the data ends inside the octets
+    padded,    ///< a base-128 number starting with the group 0x80 (never the shortest form)
+    tooLarge,  ///< a number beyond what the caller can hold
 };
 
-// The length octets' value for the indefinite form.
+/// The length octets' value for the indefinite form.
 constexpr std::int64_t kIndefinite = -1;
-// The most octets a length can take to hold any 64-bit value: 0x88 and eight octets.
+/// The most octets a length can take to hold any 64-bit value: 0x88 and eight octets.
 constexpr std::size_t kMaxLengthOctets = 9;
-// The most octets an identifier with a 32-bit tag number takes: the first and five groups.
+/// The most octets an identifier with a 32-bit tag number takes: the first and five groups.
 constexpr std::size_t kMaxIdentifierOctets = 6;
 
-// Reads a base-128 number, most significant group first, through the first octet below 0x80.
-// A leading group 0x80 is refused: the shortest form is the only one allowed.
+/// Reads a base-128 number, most significant group first, through the first octet below 0x80.
+/// A leading group 0x80 is refused: the shortest form is the only one allowed.
 template <typename Next>
 Fault readBase128(Next&& next, std::uint64_t limit, std::uint64_t& number) {
     int octet = next();
@@ -45,15 +48,17 @@ Fault readBase128(Next&& next, std::uint64_t limit, std::uint64_t& number) {
     return Fault::none;
 }
 
-// The first identifier octet and the tag number it stands for.
+/// The first identifier octet and the tag number it stands for.
 struct Identifier {
-    unsigned char first = 0;   // class bits 0xC0, constructed bit 0x20, low tag bits 0x1F
-    std::uint32_t number = 0;  // the tag number, also in the high-tag-number form
+    unsigned char first = 0;   ///< class bits 0xC0, constructed bit 0x20, low tag bits 0x1F
+    std::uint32_t number = 0;  ///< the tag number, also in the high-tag-number form
+    /// Whether the constructed bit 0x20 is set.
     bool constructed() const { return (first & 0x20) != 0; }
+    /// The class bits 0xC0: 0x00 universal, 0x40 application, 0x80 context-specific, 0xC0 private.
     unsigned char classBits() const { return first & 0xC0; }
 };
 
-// Reads identifier octets; tag numbers beyond 32 bits are tooLarge.
+/// Reads identifier octets; tag numbers beyond 32 bits are tooLarge.
 template <typename Next>
 Fault readIdentifier(Next&& next, Identifier& identifier) {
     const int first = next();
@@ -70,8 +75,8 @@ Fault readIdentifier(Next&& next, Identifier& identifier) {
     return fault;
 }
 
-// Reads the length octets that follow a first length octet already read (-1 when there was none):
-// kIndefinite for 0x80, otherwise a definite length up to `limit`. Leading zero octets are allowed.
+/// Reads the length octets that follow a first length octet already read (-1 when there was none):
+/// kIndefinite for 0x80, otherwise a definite length up to `limit`. Leading zero octets are allowed.
 template <typename Next>
 Fault lengthAfter(int first, Next&& next, std::uint64_t limit, std::int64_t& length) {
     if (first < 0) return Fault::missing;
@@ -95,13 +100,13 @@ Fault lengthAfter(int first, Next&& next, std::uint64_t limit, std::int64_t& len
     return Fault::none;
 }
 
-// Reads length octets: kIndefinite for 0x80, otherwise a definite length up to `limit` (at most 2^63 - 1).
+/// Reads length octets: kIndefinite for 0x80, otherwise a definite length up to `limit` (at most 2^63 - 1).
 template <typename Next>
 Fault readLength(Next&& next, std::uint64_t limit, std::int64_t& length) {
     return lengthAfter(next(), next, limit, length);
 }
 
-// Writes the length octets of a definite length in the shortest form; returns how many.
+/// Writes the length octets of a definite length in the shortest form; returns how many.
 inline std::size_t writeLength(std::uint64_t length, unsigned char* out) {
     if (length < 0x80) {
         out[0] = static_cast<unsigned char>(length);
@@ -114,7 +119,7 @@ inline std::size_t writeLength(std::uint64_t length, unsigned char* out) {
     return k + 1;
 }
 
-// Writes a base-128 number in the shortest form; returns how many octets (at most 10).
+/// Writes a base-128 number in the shortest form; returns how many octets (at most 10).
 inline std::size_t writeBase128(std::uint64_t number, unsigned char* out) {
     std::size_t groups = 1;
     for (std::uint64_t rest = number >> 7; rest; rest >>= 7) ++groups;
@@ -125,8 +130,8 @@ inline std::size_t writeBase128(std::uint64_t number, unsigned char* out) {
     return groups;
 }
 
-// Writes identifier octets: `classBits` (class and constructed bits) with the tag number in the low
-// five bits when it is below 31, in base 128 after 0x1F otherwise; returns how many.
+/// Writes identifier octets: `classBits` (class and constructed bits) with the tag number in the low
+/// five bits when it is below 31, in base 128 after 0x1F otherwise; returns how many.
 inline std::size_t writeIdentifier(unsigned int classBits, std::uint32_t number, unsigned char* out) {
     if (number <= 30) {
         out[0] = static_cast<unsigned char>(classBits | number);
@@ -136,11 +141,14 @@ inline std::size_t writeIdentifier(unsigned int classBits, std::uint32_t number,
     return 1 + writeBase128(number, out + 1);
 }
 
-// A source of octets over memory, for the readers above.
+/// A source of octets over memory, for the readers above.
 class MemorySource {
   public:
+    /// Reads the octets from `begin` up to `end`, which stay the caller's.
     MemorySource(const unsigned char* begin, const unsigned char* end) : at_(begin), end_(end) {}
+    /// The next octet, or -1 at the end.
     int operator()() { return at_ == end_ ? -1 : *at_++; }
+    /// Where the next octet would be read.
     const unsigned char* position() const { return at_; }
 
   private:
@@ -148,8 +156,8 @@ class MemorySource {
     const unsigned char* end_;
 };
 
-// The name of a universal type by its tag number ("INTEGER", "SEQUENCE"); nullptr for a number
-// that names no type the library knows.
+/// The name of a universal type by its tag number ("INTEGER", "SEQUENCE"); nullptr for a number
+/// that names no type the library knows.
 inline const char* universalName(std::uint32_t number) {
     static constexpr const char* kNames[31] = {nullptr,
                                                "BOOLEAN",
@@ -185,8 +193,8 @@ inline const char* universalName(std::uint32_t number) {
     return number < 31 ? kNames[number] : nullptr;
 }
 
-// How an element is named in messages: its universal type ("INTEGER"), or its tag ("[0]",
-// "[APPLICATION 3]", "[PRIVATE 1]", "[UNIVERSAL 13]").
+/// How an element is named in messages: its universal type ("INTEGER"), or its tag ("[0]",
+/// "[APPLICATION 3]", "[PRIVATE 1]", "[UNIVERSAL 13]").
 inline std::string elementName(const Identifier& identifier) {
     static constexpr const char* kClasses[4] = {"[UNIVERSAL ", "[APPLICATION ", "[", "[PRIVATE "};
     const unsigned int cls = identifier.classBits() >> 6;

@@ -7,36 +7,44 @@
 
 namespace Ostrel {
 
-// Base of the strings that BER may cut into segments (BIT STRING, OCTET STRING).
-//
-// The string holds its own octets and, in the constructed form, segments appended with
-// appendComponent, which it owns. Segments, or a mark set with setConstructed, make it report
-// isConstructed(); the tag value stays the derived class's. Copies are deep.
+/// Base of the strings that BER may cut into segments (BIT STRING, OCTET STRING).
+///
+/// The string holds its own octets and, in the constructed form, segments appended with
+/// appendComponent, which it owns. Segments, or a mark set with setConstructed, make it report
+/// isConstructed(); the tag value stays the derived class's. Copies are deep.
 class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
   public:
     ~ASN1SegmentedString() override;
 
-    // The string's own octets, those given with setValue, without its segments' (no copy).
+    /// The string's own octets, those given with setValue, without its segments' (no copy).
     const Velmora::ByteArray& getOwnValue() const noexcept { return own_; }
 
-    // Appends a segment and takes ownership of it (also when this throws); `where` is reserved, pass 0.
-    // A null segment throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
+    /// Appends a segment and takes ownership of it (also when this throws); `where` is reserved, pass 0.
+    /// A null segment throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
+    /// @{
     virtual void appendComponent(ASN1Object* segment, int where = 0);
     void appendComponent(std::unique_ptr<ASN1Object> segment);
+    /// @}
+    /// The segments: how many, and one by index (Velmora::IndexOutOfRange outside them).
+    /// @{
     unsigned int getNumberOfComponents() const noexcept { return segments_ ? segments_->size() : 0; }
     const ASN1Object* getComponent(unsigned int index) const { return segmentList(index).at(index); }
     ASN1Object* getComponent(unsigned int index) { return segmentList(index).at(index); }
-    // Marks the string as constructed even without segments.
+    /// @}
+    /// Marks the string as constructed even without segments.
     void setConstructed(bool constructed) noexcept;
 
   protected:
-    // What every segment of a derived class must be, and how getValue() reports one that is not.
+    /// What every segment of a derived class must be, and how getValue() reports one that is not.
     struct SegmentKind {
-        std::uint32_t classBits;  // the derived class's CLASS_BITS
-        const char* operation;    // the failing operation's text
-        const char* article;      // the kind with its article, "a BIT STRING"
+        std::uint32_t classBits;  ///< the derived class's CLASS_BITS
+        const char* operation;    ///< the failing operation's text
+        const char* article;      ///< the kind with its article, "a BIT STRING"
     };
 
+    /// For the derived classes: an unset string of kind `tag`, or one holding the octets `own`; copies
+    /// and moves are deep.
+    /// @{
     explicit ASN1SegmentedString(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}  // unset
     ASN1SegmentedString(ASNTag::ASN1_TAG tag, const Velmora::ByteArray& own);
     ASN1SegmentedString(ASNTag::ASN1_TAG tag, Velmora::ByteArray&& own) noexcept;
@@ -44,20 +52,21 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
     ASN1SegmentedString(ASN1SegmentedString&&) noexcept = default;
     ASN1SegmentedString& operator=(const ASN1SegmentedString& other);
     ASN1SegmentedString& operator=(ASN1SegmentedString&&) noexcept = default;
+    /// @}
 
-    // The own octets, or the segments' contents one after the other, nested segments included. A
-    // segment that is not of `kind` throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT).
+    /// The own octets, or the segments' contents one after the other, nested segments included. A
+    /// segment that is not of `kind` throws Exception (LIB_ASN1, ASN1Error::FOREIGN_SEGMENT).
     Velmora::ByteArray joinedValue(const SegmentKind& kind) const;
-    // Replaces the contents, segments included, with `own`; the value is set.
+    /// Replaces the contents, segments included, with `own`; the value is set.
     void replaceContents(Velmora::ByteArray&& own) noexcept;
-    // Empties the contents, segments included; the value is set.
+    /// Empties the contents, segments included; the value is set.
     void clearContents() noexcept;
-    // For equals(): `that`, the other value cast to the caller's class (null when it is none), has the
-    // same frame and form as this one.
+    /// For equals(): `that`, the other value cast to the caller's class (null when it is none), has the
+    /// same frame and form as this one.
     bool sameForm(const ASN1Object& other, const ASN1SegmentedString* that) const noexcept {
         return that != nullptr && sameFrame(other) && isConstructed() == that->isConstructed();
     }
-    // The same own octets and equal segments.
+    /// The same own octets and equal segments.
     bool sameContents(const ASN1SegmentedString& that) const {
         if (own_ != that.own_ || getNumberOfComponents() != that.getNumberOfComponents()) return false;
         return !segments_ || segments_->equals(*that.segments_);

@@ -3,13 +3,14 @@
 
 namespace Ostrel {
 
-// The kind of an ASN.1 value: a universal tag number, or one of the library's markers.
-//
-// SEQUENCE, SET and the constructed string forms carry the constructed bit 0x20 in their value (48, 49,
-// 35, 36), as their identifier octet does. The negative values mark kinds that have no universal tag of
-// their own. Any int may be held (ASNTag(11) names a type the coders do not support).
+/// The kind of an ASN.1 value: a universal tag number, or one of the library's markers.
+///
+/// SEQUENCE, SET and the constructed string forms carry the constructed bit 0x20 in their value (48, 49,
+/// 35, 36), as their identifier octet does. The negative values mark kinds that have no universal tag of
+/// their own. Any int may be held (ASNTag(11) names a type the coders do not support).
 class ZENTRIK_API ASNTag {
   public:
+    /// The universal tags the library knows (the constructed forms with 0x20) and its markers.
     enum ASN1_TAG : int {
         BOOLEAN = 1,
         INTEGER = 2,
@@ -35,22 +36,29 @@ class ZENTRIK_API ASNTag {
         CONSTRUCTED_OCTET_STRING = 36,
         SEQUENCE = 48,
         SET = 49,
-        ANY = -4,              // a value of any type, written as the value it holds
-        CHOICE = -5,           // one of several alternatives, written as the chosen one
-        TAGGED = -6,           // a context-specific or private element kept as its encoding
+        ANY = -4,              ///< a value of any type, written as the value it holds
+        CHOICE = -5,           ///< one of several alternatives, written as the chosen one
+        TAGGED = -6,           ///< a context-specific or private element kept as its encoding
         SORTED_STRUCTURE = -8  // a SET OF: a structure written with its components sorted
     };
 
-    // How a value is tagged in front of its own identifier.
+    /// How a value is tagged in front of its own identifier.
     enum CONTEXT : int { UNTAGGED = 0, EXPLICIT = 1, IMPLICIT = 2 };
 
+    /// A tag of the value `value`.
+    /// @{
     constexpr ASNTag(ASN1_TAG value) noexcept : value_(value) {}  // NOLINT: a tag converts implicitly
     constexpr explicit ASNTag(int value) noexcept : value_(static_cast<ASN1_TAG>(value)) {}
+    /// @}
 
+    /// The tag value.
     constexpr ASN1_TAG getValue() const noexcept { return value_; }
 
+    /// Whether both stand for the same tag value.
+    /// @{
     constexpr bool operator==(const ASNTag& other) const noexcept { return value_ == other.value_; }
     constexpr bool operator==(ASN1_TAG other) const noexcept { return value_ == other; }
+    /// @}
 
   private:
     ASN1_TAG value_;

@@ -8,18 +8,21 @@
 
 namespace Velmora {
 
-// Reads a file, or standard input, through a fixed buffer: memory stays bounded whatever the size.
+/// Reads a file, or standard input, through a fixed buffer: memory stays bounded whatever the size.
 class ZENTRIK_API FileInputStream : public InputStream {
   public:
-    explicit FileInputStream(const std::string& path);  // UtilsException when it cannot be opened
+    explicit FileInputStream(const std::string& path);  ///< UtilsException when it cannot be opened
+    /// Standard input (not closed by the stream).
     static FileInputStream standardInput();
+    /// Takes the file over; `other` is left at its end, with no file.
     FileInputStream(FileInputStream&& other) noexcept;
+
     FileInputStream(const FileInputStream&) = delete;
     FileInputStream& operator=(const FileInputStream&) = delete;
     ~FileInputStream() override;
 
     void close() override;
-    // The file's size when it is a regular file, else -1.
+    /// The file's size when it is a regular file, else -1.
     long long size() const;
 
   protected:
@@ -38,18 +41,21 @@ class ZENTRIK_API FileInputStream : public InputStream {
     std::size_t end_ = 0;
 };
 
-// Writes a file, or standard output, through a fixed buffer.
+/// Writes a file, or standard output, through a fixed buffer.
 class ZENTRIK_API FileOutputStream : public OutputStream {
   public:
-    explicit FileOutputStream(const std::string& path);  // creates or truncates; UtilsException on failure
+    explicit FileOutputStream(const std::string& path);  ///< creates or truncates; UtilsException on failure
+    /// Standard output (not closed by the stream).
     static FileOutputStream standardOutput();
+    /// Takes the file and what is buffered over.
     FileOutputStream(FileOutputStream&& other) noexcept;
+
     FileOutputStream(const FileOutputStream&) = delete;
     FileOutputStream& operator=(const FileOutputStream&) = delete;
-    ~FileOutputStream() override;  // flushes; failures there are ignored
+    ~FileOutputStream() override;  ///< flushes; failures there are ignored
 
     void close() override;
-    void flush() override;  // UtilsException when the system refuses the write
+    void flush() override;  ///< UtilsException when the system refuses the write
 
   protected:
     void writeBytes(const unsigned char* bytes, std::size_t count) override;

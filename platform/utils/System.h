@@ -5,12 +5,16 @@
 
 namespace Velmora {
 
-// Small platform helpers.
+/// Small platform helpers.
 class ZENTRIK_API System {
   public:
+    /// As the C functions of the same names; return `destination`.
+    /// @{
     static void* memcpy(void* destination, const void* source, std::size_t count);
     static void* memset(void* destination, int value, std::size_t count);
-    static bool littleEndian();  // whether this machine stores the least significant octet first
+    /// @}
+
+    static bool littleEndian();  ///< whether this machine stores the least significant octet first
 };
 
 }  // namespace Velmora

@@ -44,6 +44,22 @@ std::size_t afterWholeGroups(const ByteArray& text, std::size_t length) {
     return cut;
 }
 
+constexpr std::size_t kSmallRead = 48;  // reads of fewer octets decode a few groups aside
+
+// Decodes whole groups of the text that `in` holds in memory straight into `destination`, reading
+// it in place; 0 when there is none, or when a '=' or an unfinished group comes first.
+std::size_t decodeWindow(InputStream& in, unsigned char* destination, std::size_t count) {
+    const unsigned char* end = nullptr;
+    const unsigned char* text = in.windowAhead(end);
+    // At most count / 3 groups of four digits, which decode to no more than `count` octets.
+    const std::size_t length = std::min(static_cast<std::size_t>(end - text), count / 3 * 4);
+    if (length < 4) return 0;
+    std::size_t consumed = 0;
+    const std::size_t decoded = base64::decodeWholeGroups(text, length, destination, consumed);
+    in.consumeInPlace(consumed);
+    return decoded;
+}
+
 }  // namespace
 
 Base64InputStream::Base64InputStream(InputStream& source) : FilteredInputStream(source), coder(true) {}
@@ -69,21 +85,36 @@ InputStream& Base64InputStream::operator>>(ByteArray& out) {
 
 std::size_t Base64InputStream::readFromSource(unsigned char* destination, std::size_t count) {
     if (count == 0) return 0;
+    const std::size_t decoded = decodeInPlace(destination, count);
+    if (decoded > 0) return decoded;
     for (;;) {
         ByteArray piece = decodeNextPiece();
         if (!piece.isEmpty()) {
             const std::size_t n = std::min(count, piece.size());
             std::memcpy(destination, piece.data(), n);
-            if (n < piece.size()) {
-                // Kept for the next read; these octets were never counted as read, so the count
-                // that pushBack takes off is given back.
-                pushBack(ByteArray(piece.data() + n, piece.size() - n));
-                adjustCount(static_cast<std::int64_t>(piece.size() - n));
-            }
+            keepForLater(piece.data() + n, piece.size() - n);
             return n;
         }
         if (!source().hasData()) return 0;
     }
+}
+
+std::size_t Base64InputStream::decodeInPlace(unsigned char* destination, std::size_t count) {
+    if (count >= kSmallRead) return decodeWindow(source(), destination, count);
+    // A small read takes a few groups; what it leaves is pushed back onto this stream.
+    unsigned char octets[kSmallRead];
+    const std::size_t decoded = decodeWindow(source(), octets, kSmallRead);
+    const std::size_t n = std::min(count, decoded);
+    std::memcpy(destination, octets, n);
+    keepForLater(octets + n, decoded - n);
+    return n;
+}
+
+void Base64InputStream::keepForLater(const unsigned char* octets, std::size_t count) {
+    if (count == 0) return;
+    // These octets were never counted as read, so the count that pushBack takes off is given back.
+    pushBack(ByteArray(octets, count));
+    adjustCount(static_cast<std::int64_t>(count));
 }
 
 ByteArray Base64InputStream::decodeNextPiece() {

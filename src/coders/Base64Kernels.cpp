@@ -125,13 +125,21 @@ inline std::size_t storePartialGroup(std::uint32_t acc, unsigned digits, unsigne
 }
 
 // One group digit by digit, across line breaks and other non-digits. True when four digits made a
-// whole group; false when a '=' or the end of the text came first, the digits before it decoded.
+// whole group; false when a '=' or the end of the text came first, the digits before it decoded, or,
+// with kWholeOnly, left unread: the cursor then goes back to where the group began (non-digits
+// alone at the end of the text are taken).
+template <bool kWholeOnly>
 inline bool decodeGroupSlowly(const unsigned char* text, std::size_t len, unsigned char* out, Cursor& at) {
+    const std::size_t start = at.i;
     std::uint32_t acc = 0;
     unsigned digits = 0;
+    bool equals = false;
     while (at.i < len) {
         const unsigned char c = text[at.i++];
-        if (c == '=') break;
+        if (c == '=') {
+            equals = true;
+            break;
+        }
         const int v = kReverse.value[c];
         if (v < 0) continue;
         acc = (acc << 6) | static_cast<std::uint32_t>(v);
@@ -141,14 +149,18 @@ inline bool decodeGroupSlowly(const unsigned char* text, std::size_t len, unsign
             return true;
         }
     }
-    at.o += storePartialGroup(acc, digits, out + at.o);
+    if constexpr (kWholeOnly) {
+        if (digits > 0 || equals) at.i = start;  // non-digits alone at the end are taken
+    } else {
+        at.o += storePartialGroup(acc, digits, out + at.o);
+    }
     return false;
 }
 
 // One pass over the text: whole blocks of digits by the vector loop (when asked), whole groups of
 // four digits by table, and digit by digit across anything else.
-template <bool kVector>
-std::size_t decodeText(const unsigned char* text, std::size_t len, unsigned char* out) {
+template <bool kVector, bool kWholeOnly = false>
+Cursor decodeText(const unsigned char* text, std::size_t len, unsigned char* out) {
     Cursor at;
     do {
         if constexpr (kVector) {
@@ -157,8 +169,8 @@ std::size_t decodeText(const unsigned char* text, std::size_t len, unsigned char
             at.o += written;
         }
         decodeGroups(text, len, out, at);
-    } while (skipLineEnd(text, len, at) || decodeGroupSlowly(text, len, out, at));
-    return at.o;
+    } while (skipLineEnd(text, len, at) || decodeGroupSlowly<kWholeOnly>(text, len, out, at));
+    return at;
 }
 
 // Complete groups, `n` a multiple of 3: 24-octet blocks by the vector loop while 4 more octets
@@ -172,13 +184,19 @@ std::size_t encodeGroupsVector(const unsigned char* in, std::size_t n, unsigned 
 }  // namespace
 
 std::size_t decodeScalar(const unsigned char* text, std::size_t len, unsigned char* out) {
-    return decodeText<false>(text, len, out);
+    return decodeText<false>(text, len, out).o;
 }
 
 std::size_t encode(const unsigned char* in, std::size_t n, unsigned char* out, bool breakLines) {
     if (!haveAVX2()) return encodeScalar(in, n, out, breakLines);
     unsigned char* const start = out;
     if (breakLines) {
+        // Whole lines by the vector loop while 4 octets past them can be read, the last one or two apart.
+        const std::size_t lines = n >= kLineInput + 4 ? (n - 4) / kLineInput : 0;
+        encodeLinesAVX2(in, lines, out);
+        in += lines * kLineInput;
+        n -= lines * kLineInput;
+        out += lines * (kLineChars + 2);
         for (; n >= kLineInput; n -= kLineInput, in += kLineInput) {
             out += encodeGroupsVector(in, kLineInput, out);
             *out++ = '\r';
@@ -196,7 +214,15 @@ std::size_t encode(const unsigned char* in, std::size_t n, unsigned char* out, b
 }
 
 std::size_t decode(const unsigned char* text, std::size_t len, unsigned char* out) {
-    return haveAVX2() ? decodeText<true>(text, len, out) : decodeText<false>(text, len, out);
+    return haveAVX2() ? decodeText<true>(text, len, out).o : decodeText<false>(text, len, out).o;
+}
+
+std::size_t decodeWholeGroups(const unsigned char* text, std::size_t len, unsigned char* out,
+                              std::size_t& consumed) {
+    const Cursor at =
+        haveAVX2() ? decodeText<true, true>(text, len, out) : decodeText<false, true>(text, len, out);
+    consumed = at.i;
+    return at.o;
 }
 
 std::size_t countDigitsScalar(const unsigned char* text, std::size_t len) {

@@ -23,6 +23,11 @@ std::size_t encode(const unsigned char* in, std::size_t n, unsigned char* out, b
 // Decodes `len` characters, skipping every non-alphabet octet and stopping at the first '=';
 // a final group of 2 or 3 digits gives 1 or 2 octets, a lone digit nothing. Returns the octets written.
 std::size_t decode(const unsigned char* text, std::size_t len, unsigned char* out);
+// Decodes as `decode` does, but only whole groups of four digits: it stops before a '=' or a final
+// group of fewer than four digits, so that the text from there on can be decoded later as if it had
+// never been cut. `consumed` receives the characters taken; returns the octets written.
+std::size_t decodeWholeGroups(const unsigned char* text, std::size_t len, unsigned char* out,
+                              std::size_t& consumed);
 // The digits among `len` characters, each '=' counted as one.
 std::size_t countDigits(const unsigned char* text, std::size_t len);
 

@@ -1,12 +1,11 @@
 #include "zentrik/coders/Base64OutputStream.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "zentrik/coders/Base64Kernels.h"
 
 namespace Velmora {
-
-using base64::kLineInput;
 
 Base64OutputStream::Base64OutputStream(OutputStream& target) : FilteredOutputStream(target), coder(true) {}
 
@@ -19,16 +18,19 @@ Base64OutputStream::~Base64OutputStream() {
 }
 
 void Base64OutputStream::flush() {
-    if (pending.isEmpty()) return;
-    ByteArray text;
-    coder.appendEncoded(pending.data(), pending.size(), text);
-    pending.clear();
+    if (pendingLength == 0) return;
+    text.clear();
+    coder.appendEncoded(pending.data(), pendingLength, text);
+    pendingLength = 0;
     target() << text;
 }
 
 OutputStream& Base64OutputStream::operator<<(char octet) {
-    pending.append(static_cast<unsigned char>(octet));
-    if (pending.size() >= kLineInput) *this << ByteArray::emptyArray;
+    pending[pendingLength++] = static_cast<unsigned char>(octet);
+    if (pendingLength == kLineOctets) {
+        pendingLength = 0;  // first, so that a target that throws leaves no full line behind
+        encodeLines(pending.data(), kLineOctets);
+    }
     return *this;
 }
 
@@ -42,23 +44,33 @@ OutputStream& Base64OutputStream::operator<<(const ByteArray& data) {
 }
 
 void Base64OutputStream::writeBytes(const unsigned char* bytes, std::size_t count) {
-    // Complete the pending line first, then encode whole lines straight from the caller's octets,
-    // so that a large write is not copied into `pending` first.
-    ByteArray text;
-    if (!pending.isEmpty()) {
-        const std::size_t take = std::min(count, kLineInput - pending.size() % kLineInput);
-        pending.append(bytes, take);
+    // Complete the pending line first, then encode whole lines straight from the caller's octets.
+    if (pendingLength > 0) {
+        const std::size_t take = std::min(count, kLineOctets - pendingLength);
+        std::memcpy(pending.data() + pendingLength, bytes, take);
+        pendingLength += take;
         bytes += take;
         count -= take;
-        const std::size_t whole = pending.size() / kLineInput * kLineInput;
-        if (whole == 0) return;
-        coder.appendEncoded(pending.data(), whole, text);
-        pending = pending.right(whole);
+        if (pendingLength < kLineOctets) return;
+        pendingLength = 0;
+        encodeLines(pending.data(), kLineOctets);
     }
-    const std::size_t whole = count / kLineInput * kLineInput;
-    if (whole) coder.appendEncoded(bytes, whole, text);
-    if (count > whole) pending.append(bytes + whole, count - whole);
-    if (!text.isEmpty()) target() << text;
+    const std::size_t whole = count / kLineOctets * kLineOctets;
+    encodeLines(bytes, whole);
+    pendingLength = count - whole;
+    if (pendingLength > 0) std::memcpy(pending.data(), bytes + whole, pendingLength);
+}
+
+void Base64OutputStream::encodeLines(const unsigned char* bytes, std::size_t count) {
+    static_assert(kLineOctets == base64::kLineInput);
+    // Slices of 128 lines: their 10 KiB of text stay in the first-level cache until the target has
+    // taken them, however much is written at once.
+    constexpr std::size_t kSlice = 128 * kLineOctets;
+    for (std::size_t at = 0; at < count; at += kSlice) {
+        text.clear();
+        coder.appendEncoded(bytes + at, std::min(kSlice, count - at), text);
+        target() << text;
+    }
 }
 
 }  // namespace Velmora

@@ -10,6 +10,9 @@ bool haveAVX2();
 // Encodes `blocks` blocks of 24 octets into 32 characters each. Reads 4 octets past the last block,
 // which the caller must hold readable.
 void encodeBlocksAVX2(const unsigned char* in, std::size_t blocks, unsigned char* out);
+// Encodes `lines` lines of 57 octets into 76 characters and CR LF each. Reads 4 octets past the
+// last line, which the caller must hold readable.
+void encodeLinesAVX2(const unsigned char* in, std::size_t lines, unsigned char* out);
 
 // Decodes blocks of 32 characters into 24 octets each while every character of a block is a digit,
 // and steps over a CR LF that ends a whole number of groups within a block (lines of 76 characters).

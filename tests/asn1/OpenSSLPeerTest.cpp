@@ -5,6 +5,7 @@
 
 #include "RandomTrees.h"
 #include "support/Peers.h"
+#include "zentrik/asn1/BERToDER.h"
 
 namespace codec_test {
 namespace {
@@ -70,6 +71,7 @@ TEST_F(ASN1OpenSSLPeer, CertificatesKeysCRLsAndRequestsEncodeAgainToTheSameOctet
         const SmartPointer<ASN1Object> value = DERCoder::decode(der);
         EXPECT_EQ(DERCoder::encode(*value), der);
         EXPECT_EQ(BERCoder::encode(*value), der);
+        EXPECT_EQ(berToDER(der), der);
         EXPECT_EQ(DERCoder::encode(*BERCoder::decode(der)), der);
         const auto* top = asn1_const_cast<ASNStructured>(value.get());
         for (unsigned int i = 0; i < top->getNumberOfComponents(); ++i)
@@ -97,6 +99,14 @@ TEST_F(ASN1OpenSSLPeer, StreamedCMSDecodesWithBERAndItsReencodingIsAccepted) {
     write("definite.der", definite);
     EXPECT_TRUE(run("openssl cms -verify -noverify -inform DER -in definite.der -out out.txt"));
     EXPECT_EQ(read("out.txt"), ByteArray("streamed content\n"));
+}
+
+TEST_F(ASN1OpenSSLPeer, StreamedCMSConvertedToDERIsOpenSSLsOwnDERAndVerifies) {
+    write("converted.der", berToDER(read("cms.ber")));
+    ASSERT_TRUE(run("openssl cms -cmsout -inform DER -in cms.ber -outform DER -out openssl.der"));
+    EXPECT_EQ(read("converted.der"), read("openssl.der"));
+    EXPECT_TRUE(run("openssl cms -verify -noverify -inform DER -in converted.der -out converted.txt"));
+    EXPECT_EQ(read("converted.txt"), ByteArray("streamed content\n"));
 }
 
 TEST_F(ASN1OpenSSLPeer, OpenSSLReadsWhatTheEncodersWrite) {

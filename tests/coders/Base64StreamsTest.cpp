@@ -109,6 +109,33 @@ TEST(Base64OutputStreamTest, CStringsAreWrittenWithoutTheirZero) {
     EXPECT_EQ(stringOf(target.getByteArray()), "Zm9vYmFy\r\n");
 }
 
+// A target that refuses a line loses that line only: the stream goes on with what comes after.
+TEST(Base64OutputStreamTest, AFailingTargetLosesOnlyTheLineItRefused) {
+    class RefusingFirstWrite : public OutputStream {
+      public:
+        ByteArrayOutputStream kept;
+
+      protected:
+        void writeBytes(const unsigned char* bytes, std::size_t count) override {
+            if (!refused) {
+                refused = true;
+                throw UtilsException(1, "RefusingFirstWrite", "refused");
+            }
+            kept.write(bytes, count);
+        }
+
+      private:
+        bool refused = false;
+    };
+    RefusingFirstWrite target;
+    Base64OutputStream out(target);
+    const std::string first(57, 'a'), second(60, 'b');
+    EXPECT_THROW(for (char c : first) out << c, UtilsException);
+    for (char c : second) out << c;
+    out.flush();
+    EXPECT_EQ(target.kept.getByteArray(), Base64Coder(true).encode(bytesOf(second)));
+}
+
 // ---- Base64InputStream
 
 TEST(Base64InputStreamTest, ReadsBackWhatTheOutputStreamWrote) {
@@ -274,6 +301,29 @@ TEST(Base64InputStreamTest, NoisyTextDecodesAsTheWholeText) {
             ChunkedInputStream chunks(text, seed, 1, seed % 2 ? 7 : 200);
             Base64InputStream in(chunks);
             EXPECT_TRUE(drain(in) == expected) << n << " " << seed;
+        }
+    }
+}
+
+// Text held in memory is decoded where it lies: reads of every size, small ones included, give what
+// the whole-text decoder gives, and the count follows them.
+TEST(Base64InputStreamTest, ReadsOfAnySizeFromTextInMemory) {
+    std::mt19937 rng(28);
+    const ByteArray data = randomBytes(rng, 20000);
+    const ByteArray noisy = coders_test::randomFrom(
+        rng, 20000, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/\r\n \x80");
+    const ByteArray texts[] = {Base64Coder(true).encode(data), Base64Coder(false).encode(data), noisy};
+    std::vector<unsigned char> buffer(70000);
+    for (const ByteArray& text : texts) {
+        const ByteArray expected = Base64Coder().decode(text);
+        for (const std::size_t largest : {3u, 60u, 70000u}) {
+            std::uniform_int_distribution<std::size_t> size(1, largest);
+            ByteArrayInputStream source(text);
+            Base64InputStream in(source);
+            ByteArray got;
+            for (std::size_t n; (n = in.read(buffer.data(), size(rng))) > 0;) got.append(buffer.data(), n);
+            EXPECT_TRUE(got == expected) << largest;
+            EXPECT_EQ(in.getCount(), got.size());
         }
     }
 }

@@ -247,6 +247,18 @@ TEST(QPCoderTest, RoundTripsInEveryWay) {
     }
 }
 
+// Both soft break settings encode `data`, whole and in chunks of up to `largestChunk` octets, as the
+// rules say.
+void expectEncodedByTheRules(const ByteArray& data, std::size_t largestChunk) {
+    for (bool crlfBreaks : {true, false}) {
+        QPCoder coder(crlfBreaks);
+        const std::string expected = referenceEncode(data, crlfBreaks);
+        const auto seed = static_cast<std::uint32_t>(data.size());
+        ASSERT_EQ(stringOf(coder.encode(data)), expected) << data.size();
+        ASSERT_EQ(stringOf(encodeChunked(coder, data, seed, largestChunk)), expected) << data.size();
+    }
+}
+
 // Mail-like data: long runs that stand for themselves (soft breaks fall inside them), blanks, line ends
 // and escapes here and there; and text with sparse '=' in every role, at every offset of a long input.
 TEST(QPCoderTest, MostlyPlainDataAndSparseEscapesFollowTheRules) {
@@ -255,14 +267,7 @@ TEST(QPCoderTest, MostlyPlainDataAndSparseEscapesFollowTheRules) {
     const std::string mostlyPlain = plain + plain + plain + "   \t\r\n=\xE9";
     const std::string sparseEscapes = plain + "=  \r\n";
     for (std::size_t n = 0; n <= 700; n += 7) {
-        const ByteArray data = randomFrom(rng, n, mostlyPlain);
-        for (bool crlfBreaks : {true, false}) {
-            QPCoder coder(crlfBreaks);
-            const std::string expected = referenceEncode(data, crlfBreaks);
-            ASSERT_EQ(stringOf(coder.encode(data)), expected) << n;
-            ASSERT_EQ(stringOf(encodeChunked(coder, data, static_cast<std::uint32_t>(n), 200)), expected)
-                << n;
-        }
+        expectEncodedByTheRules(randomFrom(rng, n, mostlyPlain), 200);
         QPCoder coder;
         const ByteArray text = randomFrom(rng, n, sparseEscapes);
         const std::string expected = referenceDecode(stringOf(text));
@@ -270,6 +275,15 @@ TEST(QPCoderTest, MostlyPlainDataAndSparseEscapesFollowTheRules) {
         ASSERT_EQ(stringOf(decodeChunked(coder, text, static_cast<std::uint32_t>(n), 200)), expected)
             << stringOf(text);
     }
+}
+
+// Inputs that the encoder turns into text in several slices, and that streams hand over in several
+// chunks, give the text of the rules at every boundary.
+TEST(QPCoderTest, LongInputsFollowTheRules) {
+    std::mt19937 rng(36);
+    const std::string mailLike = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJ 0123456789.,; \r\n=\xE9\t";
+    for (const std::size_t n : {2047u, 2049u, 6150u, 70001u})
+        expectEncodedByTheRules(n % 2 ? randomFrom(rng, n, mailLike) : trickyBytes(rng, n), 3000);
 }
 
 TEST(QPCoderTest, CopiesKeepTheSetting) {

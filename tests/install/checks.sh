@@ -35,5 +35,6 @@ expect_zcoders_dump() {
     local out
     out=$(printf '\x30\x06\x02\x01\x01\x01\x01\xff' | env -u LD_LIBRARY_PATH "$1" dump) \
         || fail "$1 dump failed"
-    [ "$out" = $'SEQUENCE, 2 components\n  INTEGER 1\n  BOOLEAN TRUE' ] || fail "$1 dump printed: $out"
+    [ "$out" = $'     0 2     6: SEQUENCE\n     2 2     1:   INTEGER 1\n     5 2     1:   BOOLEAN TRUE' ] \
+        || fail "$1 dump printed: $out"
 }

@@ -80,7 +80,7 @@ expect_contents $development \
     usr/include/zentrik/asn1/DERCoder.h usr/include/zentrik/platform/utils/ByteArray.h \
     $libdir/cmake/ZentrikCoders/ZentrikCodersConfig.cmake $libdir/cmake/ZentrikCoders/ZentrikCodersTargets.cmake \
     $libdir/pkgconfig/zentrikcoders.pc
-expect_contents $tool "usr/bin/zcoders" usr/bin/zcoders
+expect_contents $tool "usr/bin/zcoders|usr/share/man/man1/zcoders\\.1" usr/bin/zcoders usr/share/man/man1/zcoders.1
 
 # The unpacked packages at work, from a root that is no prefix the system knows.
 root=$work/root

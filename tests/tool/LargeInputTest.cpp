@@ -95,6 +95,27 @@ TEST_F(LargeInput, TaggedFormsInBoundedMemory) {
     }
 }
 
+// An OCTET STRING of 2^31 + 16 octets inside a definite SEQUENCE, in a sparse file: lengths of 2^31
+// and more are read, and the contents pass in pieces. unwrap takes the same length and reports the
+// contents it lacks (a full run of it is measured by hand: one pass over 2 GiB is enough for CI).
+TEST_F(LargeInput, LengthsBeyond31BitsFromSparseFiles) {
+    const std::uint64_t length = (std::uint64_t{1} << 31) + 16;
+    const auto sparse = [&](const std::string& name, const std::string& header) {
+        std::ofstream out(path(name), std::ios::binary);
+        out << header;
+        out.seekp(static_cast<std::streamoff>(header.size() + length - 1));
+        out << '!';
+        EXPECT_TRUE(out.good());
+        return path(name);
+    };
+    run("walk", sparse("sequence.ber", fromHex("30 84 80 00 00 16 04 84 80 00 00 10")), path("walk.txt"));
+    EXPECT_EQ(lines(readFile(path("walk.txt"))),
+              (std::vector<std::string>{"0 0 SEQUENCE (2147483670 octets)",
+                                        "6 1   OCTET STRING (2147483664 octets): 2147483664 octets in 1 segment"}));
+    expectErrorReport(runTool({"unwrap"}, fromHex("04 84 80 00 00 10 41 42")),
+                      "offset 0: the contents end after 2 of 2147483664 octets [error 26");
+}
+
 TEST_F(LargeInput, Base64AndQuotedPrintableInBoundedMemory) {
     const std::string data = path("data.bin");
     writeLargeFile(data, kCoderSize);

@@ -110,15 +110,18 @@ TEST_P(WrapRoundTrip, StreamedFormWalkAndUnwrap) {
     ASSERT_EQ(walked.status, 0) << walked.err;
     const std::vector<std::string> report = lines(walked.out);
     ASSERT_FALSE(report.empty());
-    // An empty implicitly tagged string has no segment that would say what the tag stands for.
-    const bool bareTag = c.tagging == Tagging::Implicit && data.empty();
-    const std::string summary = bareTag ? "[" + std::to_string(c.tag) + "] constructed (indefinite length)"
-                                        : std::to_string(data.size()) +
-                                              (data.size() == 1 ? " octet in " : " octets in ") +
-                                              std::to_string(segments.contents.size()) +
-                                              (segments.contents.size() == 1 ? " segment" : " segments");
-    EXPECT_EQ(report.back().substr(report.back().size() - summary.size()), summary) << walked.out;
-    EXPECT_EQ(report.size(), c.tagging == Tagging::Explicit ? 2u : 1u) << walked.out;
+    // An implicitly tagged string is shown as its tag around the segments.
+    if (c.tagging == Tagging::Implicit) {
+        EXPECT_EQ(report[0], "0 0 [" + std::to_string(c.tag) + "] constructed (indefinite length)");
+        EXPECT_EQ(report.size(), 1 + segments.contents.size()) << walked.out;
+    } else {
+        const std::string summary = std::to_string(data.size()) +
+                                    (data.size() == 1 ? " octet in " : " octets in ") +
+                                    std::to_string(segments.contents.size()) +
+                                    (segments.contents.size() == 1 ? " segment" : " segments");
+        EXPECT_EQ(report.back().substr(report.back().size() - summary.size()), summary) << walked.out;
+        EXPECT_EQ(report.size(), c.tagging == Tagging::Explicit ? 2u : 1u) << walked.out;
+    }
     const Result unwrapped = runTool({"unwrap", file});
     ASSERT_EQ(unwrapped.status, 0) << unwrapped.err;
     EXPECT_EQ(unwrapped.out, data);
@@ -135,22 +138,34 @@ INSTANTIATE_TEST_SUITE_P(
                     WrapCase{10, Tagging::Implicit, 1}, WrapCase{70000, Tagging::Implicit, 7},
                     WrapCase{10, Tagging::Implicit, 200}, WrapCase{0, Tagging::Implicit, 2}));
 
-TEST(WalkCommand, SampleCertificateMatchesOpenSSLParse) {
-    if (!haveProgram("openssl")) GTEST_SKIP() << "openssl is not installed";
+TEST(WalkCommand, SampleCertificateMatchesOpenSSLParseAsTextAndJSON) {
+    if (!haveProgram("openssl") || !haveProgram("python3"))
+        GTEST_SKIP() << "openssl or python3 is not installed";
     const std::vector<ParsedElement> peer = opensslParse(sampleDER());
     const Result walked = runTool({"walk", sampleDER()});
     ASSERT_EQ(walked.status, 0) << walked.err;
     const std::vector<std::string> report = lines(walked.out);
     ASSERT_EQ(report.size(), peer.size());
+    const Result json = runShell(
+        "python3 -c 'import json, sys\nfor line in sys.stdin: "
+        "e = json.loads(line); print(e[\"offset\"], e[\"depth\"], e[\"header_length\"], "
+        "e[\"length\"], e[\"constructed\"])'",
+        runTool({"walk", "--json", sampleDER()}).out);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const std::vector<std::string> objects = lines(json.out);
+    ASSERT_EQ(objects.size(), peer.size());
     for (std::size_t i = 0; i < peer.size(); ++i) {
         SCOPED_TRACE(report[i]);
-        EXPECT_EQ(std::stoul(report[i]), peer[i].depth);
+        EXPECT_EQ(
+            report[i].rfind(std::to_string(peer[i].offset) + " " + std::to_string(peer[i].depth) + " ", 0),
+            0u);
         EXPECT_NE(report[i].find("(" + std::to_string(peer[i].length) +
                                  (peer[i].length == 1 ? " octet)" : " octets)")),
                   std::string::npos);
-        if (peer[i].type.rfind("cont", 0) == 0) {
-            EXPECT_NE(report[i].find("EXPLICIT"), std::string::npos);
-        }
+        EXPECT_EQ(objects[i], std::to_string(peer[i].offset) + " " + std::to_string(peer[i].depth) + " " +
+                                  std::to_string(peer[i].headerLength) + " " +
+                                  std::to_string(peer[i].length) + " " +
+                                  (peer[i].constructed ? "True" : "False"));
     }
 }
 
@@ -178,39 +193,29 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         WalkCase{"IndefiniteSequence",
                  "30 80 02 01 05 24 80 04 01 41 04 02 42 43 00 00 A1 80 02 01 07 00 00 A2 03 01 01 FF 00 00",
-                 {"0 SEQUENCE (indefinite length)", "1   INTEGER (1 octet): 5",
-                  "1   OCTET STRING constructed (indefinite length): 3 octets in 2 segments",
-                  "1   [1] EXPLICIT (indefinite length)", "2     INTEGER (1 octet): 7",
-                  "1   [2] EXPLICIT (3 octets)", "2     BOOLEAN (1 octet): TRUE"}},
-        WalkCase{"ExplicitAroundIndefiniteSequence",
-                 "A0 80 30 80 02 01 05 00 00 00 00",
-                 {"0 [0] EXPLICIT (indefinite length)", "1   SEQUENCE (indefinite length)",
-                  "2     INTEGER (1 octet): 5"}},
-        WalkCase{"ImplicitSequence",
-                 "A0 06 02 01 05 02 01 07",
-                 {"0 [0] constructed (6 octets)", "1   INTEGER (1 octet): 5", "1   INTEGER (1 octet): 7"}},
-        WalkCase{"EmptyTag", "A4 00", {"0 [4] constructed (0 octets)"}},
-        WalkCase{"EmptyIndefiniteTag", "A4 80 00 00", {"0 [4] constructed (indefinite length)"}},
-        WalkCase{"PrimitiveTag",
-                 "82 03 41 42 43",
-                 {"0 [2] IMPLICIT OCTET STRING (3 octets): 3 octets in 1 segment"}},
-        WalkCase{"ImplicitSegments",
-                 "A3 80 04 01 41 04 01 42 00 00",
-                 {"0 [3] IMPLICIT OCTET STRING (indefinite length): 2 octets in 2 segments"}},
-        WalkCase{"ExplicitOctetString",
-                 "A3 05 04 03 41 42 43",
-                 {"0 [3] EXPLICIT (5 octets)", "1   OCTET STRING (3 octets): 3 octets in 1 segment"}},
+                 {"0 0 SEQUENCE (indefinite length)", "2 1   INTEGER (1 octet): 5",
+                  "5 1   OCTET STRING constructed (indefinite length): 3 octets in 2 segments",
+                  "16 1   [1] constructed (indefinite length)", "18 2     INTEGER (1 octet): 7",
+                  "23 1   [2] constructed (3 octets)", "25 2     BOOLEAN (1 octet): TRUE"}},
+        WalkCase{"TaggedElementsOfEveryClass",
+                 "7F 21 80 A3 05 04 03 41 42 43 DF 22 01 AA 00 00 82 03 41 42 43",
+                 {"0 0 [APPLICATION 33] constructed (indefinite length)", "3 1   [3] constructed (5 octets)",
+                  "5 2     OCTET STRING (3 octets): 3 octets in 1 segment",
+                  "10 1   [PRIVATE 34] primitive (1 octet): AA", "16 0 [2] primitive (3 octets): 41 42 43"}},
+        WalkCase{"EmptyTags",
+                 "A4 00 A4 80 00 00",
+                 {"0 0 [4] constructed (0 octets)", "2 0 [4] constructed (indefinite length)"}},
         WalkCase{"EmptyConstructedString",
                  "24 00",
-                 {"0 OCTET STRING constructed (0 octets): 0 octets in 0 segments"}},
-        WalkCase{"BitString", "03 03 00 0A 0B", {"0 BIT STRING (3 octets), 0 unused bits, 2 octets: 0A 0B"}},
-        WalkCase{"TwoElements",
-                 "02 01 01 0C 02 68 69",
-                 {"0 INTEGER (1 octet): 1", "0 UTF8String (2 octets): \"hi\""}},
+                 {"0 0 OCTET STRING constructed (0 octets): 0 octets in 0 segments"}},
+        WalkCase{"BitStringAndText",
+                 "03 03 00 0A 0B 0C 02 68 69",
+                 {"0 0 BIT STRING (3 octets), 0 unused bits, 2 octets: 0A 0B",
+                  "5 0 UTF8String (2 octets): \"hi\""}},
         WalkCase{"NestedDefinite",
                  "30 09 31 07 06 03 2A 03 04 05 00",
-                 {"0 SEQUENCE (9 octets)", "1   SET (7 octets)",
-                  "2     OBJECT IDENTIFIER (3 octets): 1.2.3.4", "2     NULL (0 octets)"}}),
+                 {"0 0 SEQUENCE (9 octets)", "2 1   SET (7 octets)",
+                  "4 2     OBJECT IDENTIFIER (3 octets): 1.2.3.4", "9 2     NULL (0 octets)"}}),
     [](const testing::TestParamInfo<WalkCase>& info) { return info.param.name; });
 
 class StreamingOfBadInput : public testing::TestWithParam<BadInput> {};
@@ -232,19 +237,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BadInput{"WalkMissingEndOfContents", {"walk"}, fromHex("30 80 02 01 05"), "end-of-contents"},
         BadInput{"WalkTruncatedElement", {"walk"}, fromHex("30 05 02 01 05 02"), "error"},
-        BadInput{"WalkTruncatedString", {"walk"}, fromHex("24 80 04 05 41 42"), "error"},
-        BadInput{"WalkExplicitNotClosed",
-                 {"walk"},
-                 fromHex("A1 80 02 01 07 A2 03 01 01 FF 00 00"),
-                 "end-of-contents"},
+        BadInput{"WalkTruncatedString", {"walk"}, fromHex("24 80 04 05 41 42"), "offset 2: the contents end"},
+        BadInput{"WalkComponentPastItsSequence", {"walk"}, fromHex("30 03 02 05 01 02 03 04 05"), "error 28"},
+        BadInput{"WalkLengthBeyond63Bits", {"walk"}, fromHex("04 88 80 00 00 00 00 00 00 00"), "error 27"},
         BadInput{"WalkDeepNesting", {"walk"}, nestedIndefinite(1000), "nest"},
         BadInput{"WalkTrailingOctet", {"walk"}, fromHex("02 01 05 30"), "error"},
         BadInput{"UnwrapInteger", {"unwrap"}, fromHex("02 01 05"), "INTEGER, not an OCTET STRING"},
         BadInput{"UnwrapSequence", {"unwrap"}, fromHex("30 03 02 01 05"), "SEQUENCE, not an OCTET STRING"},
-        BadInput{"UnwrapExplicitInteger", {"unwrap"}, fromHex("A0 03 02 01 05"), "not an OCTET STRING"},
+        BadInput{
+            "UnwrapExplicitInteger", {"unwrap"}, fromHex("A0 03 02 01 05"), "[0] around INTEGER, not an"},
         BadInput{"UnwrapEmpty", {"unwrap"}, "", "error"},
-        BadInput{"UnwrapTruncated", {"unwrap"}, fromHex("24 80 04 02 41 42 04 05 43"), "error"},
-        BadInput{"UnwrapMissingFile", {"unwrap", "/nonexistent/zcoders-input"}, "", "cannot open"}),
+        BadInput{"UnwrapTruncated", {"unwrap"}, fromHex("24 80 04 02 41 42 04 05 43"), "error"}),
     [](const testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
 TEST(UnwrapCommand, OctetStringsMadeByOpenSSL) {
@@ -271,10 +274,9 @@ TEST(UnwrapCommand, LongPrimitiveStrings) {
     EXPECT_EQ(runTool({"unwrap"}, der(0x04, data)).out, data);
     EXPECT_EQ(runTool({"unwrap"}, der(0x85, data)).out, data);
     EXPECT_EQ(runTool({"unwrap"}, der(0xA5, der(0x04, data))).out, data);
+    EXPECT_EQ(runTool({"unwrap", "--path", "1"}, der(0x30, der(0x02, "\x05") + der(0x04, data))).out, data);
     const Result walked = runTool({"walk"}, der(0x85, data));
-    EXPECT_EQ(
-        lines(walked.out),
-        std::vector<std::string>{"0 [5] IMPLICIT OCTET STRING (200000 octets): 200000 octets in 1 segment"});
+    EXPECT_EQ(lines(walked.out), std::vector<std::string>{"0 0 [5] primitive (200000 octets)"});
 }
 
 }  // namespace

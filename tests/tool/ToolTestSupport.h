@@ -89,8 +89,8 @@ struct ParsedElement {
     std::string type;   // "SEQUENCE", "INTEGER", "cont [ 0 ]", ...
     std::string value;  // what follows the type's colon, if anything
 };
-// Parses `openssl asn1parse -inform DER -in FILE` (empty when openssl fails).
-std::vector<ParsedElement> opensslParse(const std::string& file);
+// Parses `openssl asn1parse -inform DER -in FILE OPTIONS` (empty when openssl fails).
+std::vector<ParsedElement> opensslParse(const std::string& file, const std::string& options = "");
 
 // Whether the binaries run under AddressSanitizer (memory use is then not the program's own).
 constexpr bool kSanitized =

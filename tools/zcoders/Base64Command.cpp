@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "StrictFlag.h"
 #include "StrictText.h"
 #include "ToolSupport.h"
 #include "zentrik/coders/Base64Coder.h"

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 namespace zcoders {
@@ -35,6 +36,18 @@ class LocatedFailure : public std::exception {
 // IndexOutOfRange, which means the data ended too early) into a LocatedFailure at `offset` of
 // `file` and throws it; anything else is thrown on unchanged. Call only inside a catch block.
 [[noreturn]] void rethrowLocated(const std::string& file, std::uint64_t offset);
+
+// A file that cannot be opened, read or written: "cannot read FILE: the system's reason". Kept apart
+// from failures of the data, whose numbers the stream failures would otherwise share.
+class InputOutputFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Turns the Velmora::UtilsException being handled, a stream's failure to open (8), read (9) or write
+// (10), into an InputOutputFailure naming `input` or `output`; anything else is thrown on unchanged.
+// Call only inside a catch block.
+[[noreturn]] void rethrowInputOutput(const std::string& input, const std::string& output);
 
 // Words for a library failure number whose exception carries no message.
 std::string failureWords(unsigned int number);

@@ -1,19 +1,12 @@
 #include "StrictText.h"
 
-#include <CLI/CLI.hpp>
-
 namespace zcoders {
 
 StrictTextError::StrictTextError(const std::string& inputName, std::uint64_t offset,
                                  const std::string& message)
-    : std::runtime_error(inputName + ": offset " + std::to_string(offset) + ": " + message) {}
-
-void addStrictFlag(CLI::App& command, bool& strict, const std::string& direction, const std::string& help) {
-    command.add_flag("--strict", strict, help);
-    command.callback([&strict, &direction] {
-        if (strict && direction != "decode") throw CLI::ValidationError("--strict", "applies to decode only");
-    });
-}
+    : std::runtime_error(inputName + ": offset " + std::to_string(offset) + ": " + message),
+      offset_(offset),
+      detail_(message) {}
 
 std::string hexOf(unsigned char octet) {
     static constexpr char kDigits[] = "0123456789ABCDEF";

@@ -10,23 +10,21 @@
 #include <string_view>
 #include <utility>
 
-#include "ToolSupport.h"
-
 #include "zentrik/platform/utils/InputStream.h"
 
-namespace CLI {
-class App;
-}
-
 namespace zcoders {
-
-// Adds --strict to a command whose DIRECTION is "encode" or "decode"; with "encode" it is a usage error.
-void addStrictFlag(CLI::App& command, bool& strict, const std::string& direction, const std::string& help);
 
 // A fault found by a check; what() reads "NAME: offset N: message", N counting octets from 0.
 class StrictTextError : public std::runtime_error {
   public:
     StrictTextError(const std::string& inputName, std::uint64_t offset, const std::string& message);
+
+    std::uint64_t offset() const { return offset_; }
+    const std::string& detail() const { return detail_; }  // the message without name and offset
+
+  private:
+    std::uint64_t offset_;
+    std::string detail_;
 };
 
 // Two upper-case hexadecimal digits.

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "HexLines.h"
+
 #include "zentrik/platform/utils/Exception.h"
 
 namespace zcoders {
@@ -52,14 +54,9 @@ void writeText(Velmora::OutputStream& out, std::string_view text) {
 }
 
 std::string hexOctets(const unsigned char* octets, std::size_t count) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text;
     text.reserve(count * 3);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i) text += ' ';
-        text += kDigits[octets[i] >> 4];
-        text += kDigits[octets[i] & 0x0F];
-    }
+    appendHex(text, octets, count, true);
     return text;
 }
 

@@ -5,15 +5,19 @@
 #include <string>
 
 #include "Commands.h"
-#include "ElementReaders.h"
+#include "ElementPath.h"
+#include "ElementStream.h"
+#include "LocatedFailure.h"
+#include "LocatedStep.h"
 #include "ToolSupport.h"
-#include "ValueText.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/platform/asn1/ASN1OctetString.h"
 
 namespace zcoders {
 
 namespace {
+
+constexpr std::uint32_t kOctetString = 4;
 
 struct WrapOptions {
     std::string file = "-";
@@ -34,30 +38,58 @@ void runWrap(const WrapOptions& options) {
     out.flush();
 }
 
-std::string describe(const NextElement& next) {
-    const PeekedHeader& outer = next.outer;
-    if (outer.identifier & 0xC0) {
-        std::string text = tagText(outer.identifier, outer.tagNumber);
-        if (next.kind == ReaderKind::Explicit) text += " EXPLICIT " + universalTypeName(next.inner.tagNumber);
-        return text;
-    }
-    return universalTypeName(outer.tagNumber);
+// Writes the contents of an OCTET STRING, its segments joined, a piece at a time.
+struct UnwrapOptions {
+    std::string file = "-";
+    std::string path;
+    bool encapsulated = false;
+};
+
+void writeString(ElementStream& elements, const ElementHeader& header, Velmora::OutputStream& out,
+                 unsigned int depth) {
+    if (depth >= kMaxDepth)
+        fail(kTooDeep, "unwrap", "segments nest more than " + std::to_string(kMaxDepth) + " levels deep");
+    if (!header.constructed())
+        return elements.forEachPiece(
+            header, [&out](const unsigned char* octets, std::size_t count) { out.write(octets, count); });
+    elements.forEachComponent(header, [&](const ElementHeader& segment) {
+        if (!segment.universal() || segment.identifier.number != kOctetString)
+            fail(kNotOctetString, "unwrap", "a " + segment.name() + " among the segments of an OCTET STRING");
+        writeString(elements, segment, out, depth + 1);
+    });
 }
 
-void runUnwrap(const std::string& file) {
-    Input input = openInput(file);
+// A universal OCTET STRING; a primitive tag (implicit); a constructed tag around one OCTET STRING
+// (explicit) or around segments (implicit), which give the same octets.
+void writeContents(ElementStream& elements, const ElementHeader& header, Velmora::OutputStream& out) {
+    if (header.universal() && header.identifier.number != kOctetString)
+        fail(kNotOctetString, "unwrap", "the input holds " + header.name() + ", not an OCTET STRING");
+    if (header.universal() || !header.constructed()) return writeString(elements, header, out, 0);
+    elements.forEachComponent(header, [&](const ElementHeader& inner) {
+        if (!inner.universal() || inner.identifier.number != kOctetString)
+            fail(kNotOctetString, "unwrap",
+                 "the input holds " + header.name() + " around " + inner.name() + ", not an OCTET STRING");
+        writeString(elements, inner, out, 1);
+    });
+}
+
+void runUnwrap(const UnwrapOptions& options) {
+    const std::string& file = options.file;
+    Input input = located(inputName(file), 0, [&file] { return openInput(file); });
     Progress progress("unwrap", input.size);
-    Velmora::InputStream& in = *input.stream;
-    const NextElement next = peekNextElement(in, "unwrap");
-    Velmora::SmartPointer<Ostrel::ASN1IOUObject> reader = openReader(in, next.kind);
-    // An empty constructed tag (what wrap makes of no data) holds an empty string.
-    if (!readsOctetString(*reader, next.kind) && !next.empty) {
-        reader->abandonIOU();
-        fail(kNotOctetString, "unwrap", "the input holds " + describe(next) + ", not an OCTET STRING");
-    }
+    ElementStream elements(*input.stream, "unwrap", progress);
     Velmora::FileOutputStream out = Velmora::FileOutputStream::standardOutput();
-    readOctetString(*reader, in, &out, progress);
-    endReader(*reader, next, in, "unwrap");
+    try {
+        if (options.path.empty()) {
+            writeContents(elements, elements.readHeader(), out);
+        } else {
+            PathFinder finder(elements, options.encapsulated);
+            writeContents(elements, finder.find(pathNumbers(options.path)), out);
+        }
+    } catch (...) {
+        out.flush();
+        rethrowForReport(inputName(file), elements.currentOffset());
+    }
     progress.finish();
     out.flush();
 }
@@ -78,11 +110,20 @@ void addWrapCommands(CLI::App& app, CommandTable& table) {
     wrapCommand->add_option("FILE", wrap->file, "Input file; \"-\" or omitted for standard input");
     table.add(wrapCommand, [wrap] { runWrap(*wrap); });
 
-    auto file = std::make_shared<std::string>("-");
+    auto unwrap = std::make_shared<UnwrapOptions>();
     CLI::App* unwrapCommand = app.add_subcommand(
         "unwrap", "Write the contents of one OCTET STRING (plain, explicitly or implicitly tagged)");
-    unwrapCommand->add_option("FILE", *file, "Input file; \"-\" or omitted for standard input");
-    table.add(unwrapCommand, [file] { runUnwrap(*file); });
+    unwrapCommand->add_option("FILE", unwrap->file, "Input file; \"-\" or omitted for standard input");
+    unwrapCommand
+        ->add_option(
+            "--path", unwrap->path,
+            "The string is the element at PATH (component numbers from 0, as 1.0.2) of the first element")
+        ->check(CLI::Validator(checkPath, "PATH", "path"));
+    unwrapCommand->add_flag(
+        "--encapsulated", unwrap->encapsulated,
+        "With --path: read the contents of a primitive OCTET STRING or BIT STRING on the path "
+        "as elements");
+    table.add(unwrapCommand, [unwrap] { runUnwrap(*unwrap); });
 }
 
 }  // namespace zcoders

@@ -1,0 +1,31 @@
+#pragma once
+// A decoded encoding held for Python: the octets (a bytes object kept alive) and its elements.
+// Nodes share one Tree and build their values and children only when Python asks for them.
+#include <cstdint>
+#include <vector>
+
+#include <pybind11/pybind11.h>
+
+#include "ElementTree.h"
+
+namespace zentrik_py {
+
+struct Tree {
+    pybind11::bytes source;
+    const unsigned char* data = nullptr;
+    bool der = true;
+    std::vector<Element> elements;
+};
+
+// One element of a tree, as the C++ side sees a zentrik.Node.
+struct NodeRef {
+    const Tree& tree;
+    std::uint32_t index;
+
+    const Element& element() const { return tree.elements[index]; }
+};
+
+// An element's value as a new reference (None for structures); throws what the library throws.
+PyObject* valueOf(const Tree& tree, std::uint32_t index);
+
+}  // namespace zentrik_py

@@ -1,0 +1,74 @@
+"""Values read from the contents octets, checked against Python's own readings, and the node object's
+protocol (indexing, iteration, lifetime)."""
+
+import datetime
+import gc
+
+import pytest
+
+import zentrik
+from zentrik import ber, der
+
+
+def _element(tag, contents):
+    return bytes([tag, len(contents)]) + contents
+
+
+@pytest.mark.parametrize("contents", [
+    b"\x00", b"\x7f", b"\x80", b"\xff", b"\x00\x80", b"\xff\x7f", b"\x7f" + b"\xff" * 7, b"\x80" + b"\x00" * 7,
+    b"\x00\xff" + b"\x01" * 7, b"\xfe" + b"\x01" * 40, b"\x00\x00\x05",  # the last one not minimal
+])
+def test_integers_are_twos_complement(contents):
+    expected = int.from_bytes(contents, "big", signed=True)
+    assert der.decode(_element(2, contents)).value == expected
+    assert ber.decode(_element(10, contents[:4])).value == int.from_bytes(contents[:4], "big", signed=True)
+    assert der.decode(_element(2, b"")).value == 0  # the library reads no octets as zero
+
+
+def test_identifiers_strings_and_bits():
+    arcs = "2.2147483647.0.127.128.16383.16384.4294967295"
+    assert der.decode(der.oid(arcs).der).value == arcs
+    assert der.decode(der.oid("0.39.1").der).value == "0.39.1"
+    assert der.decode(der.oid("1.0").der).value == "1.0"
+    assert der.decode(_element(0x0C, "Grüße".encode())).value == "Grüße"
+    assert der.decode(_element(0x16, b"a@b.example")).value == "a@b.example"
+    assert der.decode(_element(0x1E, "Ω".encode("utf-16-be"))).value == "Ω"
+    bits = der.decode(_element(3, b"\x03\xa8"))
+    assert (bits.value, bits.unused_bits) == (b"\xa8", 3)
+    assert (der.decode(b"\x01\x01\x00").value, ber.decode(b"\x01\x01\x01").value) == (False, True)
+
+
+@pytest.mark.parametrize("tag,text,expected", [
+    (0x17, b"491231235959Z", datetime.datetime(2049, 12, 31, 23, 59, 59, tzinfo=datetime.timezone.utc)),
+    (0x17, b"5001010000+0130", datetime.datetime(1950, 1, 1, tzinfo=datetime.timezone(
+        datetime.timedelta(hours=1, minutes=30)))),
+    (0x18, b"20240229120000.5-0800", datetime.datetime(2024, 2, 29, 12, 0, 0, 500000, tzinfo=datetime.timezone(
+        datetime.timedelta(hours=-8)))),
+    (0x18, b"2024022912", datetime.datetime(2024, 2, 29, 12)),
+    (0x18, b"20230229120000Z", "20230229120000Z"),  # no such day
+    (0x17, b"2401011200+01", "2401011200+01"),
+])
+def test_times(tag, text, expected):
+    value = der.decode(_element(tag, text)).value
+    assert value == expected and type(value) is type(expected)
+    if isinstance(expected, datetime.datetime):
+        assert value.utcoffset() == expected.utcoffset()
+
+
+def test_node_protocol():
+    data = bytearray(der.sequence([der.integer(1), der.null(), der.boolean(True)]).der)
+    root = der.decode(data)
+    data[2] = 0x04  # the tree keeps its own copy
+    assert len(root) == 3 and [n.tag for n in root] == [2, 5, 1]
+    assert root[-1].value is True and root[0].value == 1 and len(root[0]) == 0
+    with pytest.raises(IndexError):
+        root[3]
+    last = root.children[2]
+    del root, data
+    gc.collect()
+    assert last.der == b"\x01\x01\xff" and last.offset == 7 and last.cls == "universal"
+    assert repr(last) == "<zentrik.Node universal 1 at 7, 1 octets>"
+    with pytest.raises(TypeError):
+        zentrik._native.Node()
+    with pytest.raises(TypeError):
+        der.encode(b"\x05\x00")
