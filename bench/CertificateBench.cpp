@@ -314,6 +314,17 @@ void registerAll() {
         for (const auto& [name, run] : cases)
             benchmark::RegisterBenchmark((std::string("der_cert_") + certificate + "_" + name).c_str(), run,
                                          source);
+    // Throughput on one and on two threads, each decoding certificates of its own (wall-clock time:
+    // the table compares the items per second of the two runs).
+    const std::pair<const char*, void (*)(benchmark::State&, CertificateSource)> threaded[] = {
+        {"decode_threads/zentrik_full", zentrikDecodeFull},
+        {"decode_threads/openssl_template", opensslTemplateDecode},
+    };
+    for (const auto& [name, run] : threaded)
+        benchmark::RegisterBenchmark((std::string("der_cert_rsa2048_") + name).c_str(), run, rsaCertificate)
+            ->Threads(1)
+            ->Threads(2)
+            ->UseRealTime();
 }
 
 const int registered = (registerAll(), 0);

@@ -16,12 +16,13 @@ std::size_t redundantSignOctets(const unsigned char* octets, std::size_t count) 
 ASN1Integer::~ASN1Integer() = default;
 
 const Velmora::BigNumber& ASN1Integer::getValue() const {
-    if (!numberCurrent_) {
-        const Velmora::BigNumber magnitude = Velmora::BigNumber::fromBigEndian(octets_);
-        value_ = (octets_.data()[0] & 0x80) ? magnitude.twosComplement() : magnitude;
-        numberCurrent_ = true;
+    if (const Velmora::BigNumber* number = cachedForm<Velmora::BigNumber>()) return *number;
+    if (octets_.empty()) {  // unset: zero
+        static const Velmora::BigNumber zero;
+        return zero;
     }
-    return value_;
+    Velmora::BigNumber magnitude = Velmora::BigNumber::fromBigEndian(octets_.toByteArray());
+    return cacheForm((octets_.data()[0] & 0x80) ? magnitude.twosComplement() : std::move(magnitude));
 }
 
 void ASN1Integer::setContentOctets(const unsigned char* octets, std::size_t count) {
@@ -31,20 +32,15 @@ void ASN1Integer::setContentOctets(const unsigned char* octets, std::size_t coun
         count = 1;
     }
     const std::size_t skip = redundantSignOctets(octets, count);
-    Velmora::ByteArray kept(octets + skip, count - skip);
+    ASN1ContentOctets kept;
+    kept.assign(octets + skip, count - skip);
     octets_ = std::move(kept);
-    numberCurrent_ = false;
+    dropCachedForm();
     valueChanged();
 }
 
 void ASN1Integer::setContentOctets(Velmora::ByteArray&& octets) {
-    if (octets.isEmpty() || redundantSignOctets(octets.data(), octets.size()) != 0) {
-        setContentOctets(octets.data(), octets.size());
-        return;
-    }
-    octets_ = std::move(octets);
-    numberCurrent_ = false;
-    valueChanged();
+    setContentOctets(octets.data(), octets.size());
 }
 
 ASN1Object* ASN1Integer::clone() const {

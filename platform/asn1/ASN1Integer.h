@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "zentrik/platform/asn1/ASN1ContentOctets.h"
 #include "zentrik/platform/asn1/ASN1Object.h"
 #include "zentrik/platform/utils/BigNumber.h"
 
@@ -24,8 +25,9 @@ class ZENTRIK_API ASN1Integer : public ASN1Object {
     ASN1Integer() noexcept : ASN1Object(ASNTag::INTEGER) {}  // unset
     /// A set integer of `value`.
     /// @{
-    explicit ASN1Integer(std::int64_t value) : ASN1Object(ASNTag::INTEGER), value_(value) { markSet(); }
-    explicit ASN1Integer(const Velmora::BigNumber& value) : ASN1Object(ASNTag::INTEGER), value_(value) {
+    explicit ASN1Integer(std::int64_t value) : ASN1Integer(Velmora::BigNumber(value)) {}
+    explicit ASN1Integer(const Velmora::BigNumber& value) : ASN1Object(ASNTag::INTEGER) {
+        cacheForm(Velmora::BigNumber(value));
         markSet();
     }
     /// @}
@@ -35,15 +37,9 @@ class ZENTRIK_API ASN1Integer : public ASN1Object {
     const Velmora::BigNumber& getValue() const;
     /// Sets the number (and drops contents octets and a stored encoding).
     /// @{
-    void setValue(const Velmora::BigNumber& value) {
-        value_ = value;
-        numberCurrent_ = true;
-        octets_.clear();
-        valueChanged();
-    }
-    void setValue(Velmora::BigNumber&& value) noexcept {
-        value_ = std::move(value);
-        numberCurrent_ = true;
+    void setValue(const Velmora::BigNumber& value) { setValue(Velmora::BigNumber(value)); }
+    void setValue(Velmora::BigNumber&& value) {
+        cacheForm(std::move(value));
         octets_.clear();
         valueChanged();
     }
@@ -61,18 +57,20 @@ class ZENTRIK_API ASN1Integer : public ASN1Object {
     void setContentOctets(Velmora::ByteArray&& octets);
     /// @}
     /// Whether the value is held as contents octets (given with setContentOctets, not replaced since).
-    bool hasContentOctets() const noexcept { return !octets_.isEmpty(); }
+    bool hasContentOctets() const noexcept { return !octets_.empty(); }
     /// Those octets, the minimal two's complement of the value; empty when the value is held as a number.
-    const Velmora::ByteArray& getContentOctets() const noexcept { return octets_; }
+    Velmora::ByteArray getContentOctets() const { return octets_.toByteArray(); }
+    /// The same without a copy.
+    const ASN1ContentOctets& contentOctets() const noexcept { return octets_; }
 
     ASN1Object* clone() const override;
     bool equals(const ASN1Object& other) const override;
     Velmora::String toString() const override;  ///< decimal
 
   private:
-    mutable bool numberCurrent_ = true;  // false while value_ is still to be built from octets_
-    mutable Velmora::BigNumber value_;
-    Velmora::ByteArray octets_;  // the minimal contents octets, or empty
+    // The minimal contents octets, or empty when the value is held as a number (out of line, with
+    // the number built from the octets on first use).
+    ASN1ContentOctets octets_;
 };
 
 }  // namespace Ostrel

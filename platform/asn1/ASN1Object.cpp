@@ -15,6 +15,7 @@
 #include "zentrik/platform/asn1/ASN1OctetString.h"
 #include "zentrik/platform/asn1/ASN1String.h"
 #include "zentrik/platform/asn1/ASN1TaggedValue.h"
+#include "zentrik/platform/asn1/ASN1ValueCache.h"
 #include "zentrik/platform/asn1/ASN1Time.h"
 #include "zentrik/platform/asn1/ASNStructured.h"
 #include "zentrik/platform/utils/Exception.h"
@@ -24,20 +25,16 @@ namespace Ostrel {
 ASN1Object::~ASN1Object() = default;
 
 ASN1Object::ASN1Object(const ASN1Object& other)
-    : der_(other.der_ ? std::make_unique<Velmora::ByteArray>(*other.der_) : nullptr),
+    : extra_(other.extra_ ? std::make_unique<Extra>(*other.extra_) : nullptr),
       tag_(other.tag_),
-      context_(other.context_),
-      tagNumber_(other.tagNumber_),
       constructed_(other.constructed_),
       optional_(other.optional_),
       null_(other.null_) {}
 
 ASN1Object& ASN1Object::operator=(const ASN1Object& other) {
     if (this != &other) {
-        der_ = other.der_ ? std::make_unique<Velmora::ByteArray>(*other.der_) : nullptr;
+        extra_ = other.extra_ ? std::make_unique<Extra>(*other.extra_) : nullptr;
         tag_ = other.tag_;
-        context_ = other.context_;
-        tagNumber_ = other.tagNumber_;
         constructed_ = other.constructed_;
         optional_ = other.optional_;
         null_ = other.null_;
@@ -45,26 +42,30 @@ ASN1Object& ASN1Object::operator=(const ASN1Object& other) {
     return *this;
 }
 
+ASN1Object::Extra& ASN1Object::extra() const {
+    if (!extra_) extra_ = std::make_unique<Extra>();
+    return *extra_;
+}
+
 void ASN1Object::storeDERBytes(Velmora::ByteArray&& der) {
     if (der.isEmpty()) {
-        der_.reset();
+        if (extra_) extra_->der.clear();
         return;
     }
-    if (der_)
-        *der_ = std::move(der);
-    else
-        der_ = std::make_unique<Velmora::ByteArray>(std::move(der));
+    extra().der = std::move(der);
     null_ = false;
 }
 
 void ASN1Object::setImplicitTag(unsigned int tagNumber) {
-    context_ = ASNTag::IMPLICIT;
-    tagNumber_ = tagNumber;
+    Extra& e = extra();
+    e.context = ASNTag::IMPLICIT;
+    e.tagNumber = tagNumber;
 }
 
 void ASN1Object::setExplicitTag(unsigned int tagNumber) {
-    context_ = ASNTag::EXPLICIT;
-    tagNumber_ = tagNumber;
+    Extra& e = extra();
+    e.context = ASNTag::EXPLICIT;
+    e.tagNumber = tagNumber;
 }
 
 void ASN1Object::setDERBytes(const Velmora::ByteArray& der) {
@@ -76,7 +77,7 @@ void ASN1Object::setDERBytes(Velmora::ByteArray&& der) {
 }
 
 bool ASN1Object::sameFrame(const ASN1Object& other) const noexcept {
-    return tag_ == other.tag_ && context_ == other.context_ && tagNumber_ == other.tagNumber_ &&
+    return tag_ == other.tag_ && taggedContext() == other.taggedContext() && taggedValue() == other.taggedValue() &&
            null_ == other.null_ && getDERBytes() == other.getDERBytes();
 }
 
@@ -86,7 +87,7 @@ bool ASN1Object::equals(const ASN1Object& other) const {
 
 Velmora::String ASN1Object::toString() const {
     if (isNull()) return Velmora::String("<unset>");
-    if (der_) return Velmora::String(der_->toHex());
+    if (!getDERBytes().isEmpty()) return Velmora::String(getDERBytes().toHex());
     return Velmora::String("<value of kind " + std::to_string(static_cast<int>(tag_)) + ">");
 }
 
@@ -168,6 +169,14 @@ ASN1Object* ASN1Object::makeASN1Object(ASNTag::ASN1_TAG tag, unsigned int tagNum
 
 void ASN1Object::deleteObject(ASN1Object* value) noexcept {
     delete value;
+}
+
+void* ASN1Object::operator new(std::size_t size) {
+    return valueCache::allocate(size);
+}
+
+void ASN1Object::operator delete(void* block, std::size_t size) noexcept {
+    valueCache::release(block, size);
 }
 
 bool operator==(const ASN1Object& a, const ASN1Object& b) {

@@ -2,11 +2,14 @@
 #include <iosfwd>
 #include <memory>
 #include <utility>
+#include <variant>
 
 #include "zentrik/platform/asn1/ASN1ClassBits.h"
 #include "zentrik/platform/asn1/ASNTag.h"
+#include "zentrik/platform/utils/BigNumber.h"
 #include "zentrik/platform/utils/ByteArray.h"
 #include "zentrik/platform/utils/Export.h"
+#include "zentrik/platform/utils/IntArray.h"
 #include "zentrik/platform/utils/String.h"
 
 /// The ASN.1 value classes, the DER and BER coders and the streaming (IOU) readers and writers.
@@ -58,13 +61,14 @@ class ZENTRIK_API ASN1Object {
     ASNTag getTag() const noexcept { return ASNTag(tag_); }
     /// @}
     /// How the value is tagged: UNTAGGED, EXPLICIT or IMPLICIT.
-    ASNTag::CONTEXT taggedContext() const noexcept { return context_; }
+    ASNTag::CONTEXT taggedContext() const noexcept { return extra_ ? extra_->context : ASNTag::UNTAGGED; }
     /// The tag number [n] of a tagged value (of an ASN1TaggedValue, the tag it was read with); 0 untagged.
-    unsigned int taggedValue() const noexcept { return tagNumber_; }
+    unsigned int taggedValue() const noexcept { return extra_ ? extra_->tagNumber : 0; }
     /// Removes explicit or implicit tagging.
     void setUntagged() noexcept {
-        context_ = ASNTag::UNTAGGED;
-        tagNumber_ = 0;
+        if (!extra_) return;
+        extra_->context = ASNTag::UNTAGGED;
+        extra_->tagNumber = 0;
     }
 
     /// SEQUENCE and SET; strings holding segments or marked constructed; stored encodings whose
@@ -84,7 +88,7 @@ class ZENTRIK_API ASN1Object {
     /// The encoding stored with setDERBytes (or kept by a decoder); empty when there is none. It lives as
     /// long as the value and no new value or encoding is set.
     const Velmora::ByteArray& getDERBytes() const noexcept {
-        return der_ ? *der_ : Velmora::ByteArray::emptyArray;
+        return extra_ ? extra_->der : Velmora::ByteArray::emptyArray;
     }
 
     /// An empty value of the class that stands for `tag`: the universal tags 1 to 6, 10, 12, 18 to 20,
@@ -95,6 +99,12 @@ class ZENTRIK_API ASN1Object {
     static ASN1Object* makeASN1Object(ASNTag::ASN1_TAG tag, unsigned int tagNumber = 0);
     /// Deletes a value made by makeASN1Object, clone or new; null is accepted.
     static void deleteObject(ASN1Object* value) noexcept;
+
+    /// Values take their memory from a small per-thread cache of freed blocks (see ASN1ValueCache.h).
+    /// @{
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+    /// @}
 
   protected:
     /// For derived classes, including value kinds of their own (any tag may be given).
@@ -112,12 +122,14 @@ class ZENTRIK_API ASN1Object {
     /// Called by every setter: the value is set and a stored encoding no longer applies.
     void valueChanged() noexcept {
         null_ = false;
-        if (der_) der_.reset();
+        if (extra_) extra_->der.clear();
     }
     /// For derived classes: marks the value constructed, sets its tag number, marks it set or unset.
     /// @{
     void setConstructedFlag(bool constructed) noexcept { constructed_ = constructed; }
-    void setTagNumber(unsigned int tagNumber) noexcept { tagNumber_ = tagNumber; }
+    void setTagNumber(unsigned int tagNumber) {
+        if (tagNumber != 0 || extra_) extra().tagNumber = tagNumber;
+    }
     void markSet() noexcept { null_ = false; }
     void markUnset() noexcept { null_ = true; }
     /// @}
@@ -126,12 +138,37 @@ class ZENTRIK_API ASN1Object {
     /// Compares what every value has (kind, tagging, stored encoding, set or not).
     bool sameFrame(const ASN1Object& other) const noexcept;
 
+    /// The form a value builds from its contents octets on first use (a number, a text, arcs), or the
+    /// one it was given (cachedForm: null when there is none of type T; cacheForm keeps `form`;
+    /// dropCachedForm forgets it).
+    /// @{
+    template <typename T>
+    const T* cachedForm() const noexcept {
+        return extra_ ? std::get_if<T>(&extra_->form) : nullptr;
+    }
+    template <typename T>
+    const T& cacheForm(T&& form) const {
+        return extra().form.template emplace<std::decay_t<T>>(std::forward<T>(form));
+    }
+    void dropCachedForm() const noexcept {
+        if (extra_) extra_->form = std::monostate{};
+    }
+    /// @}
+
   private:
-    // The stored encoding, only where one was given (most values never have one): null for none.
-    std::unique_ptr<Velmora::ByteArray> der_;
+    // What most values never use, held out of line so that a small value stays small: the stored
+    // encoding, the tagging and a form built from the contents octets.
+    struct Extra {
+        Velmora::ByteArray der;  // empty for none
+        ASNTag::CONTEXT context = ASNTag::UNTAGGED;
+        unsigned int tagNumber = 0;
+        std::variant<std::monostate, Velmora::BigNumber, Velmora::String, Velmora::IntArray> form;
+    };
+    // Made on first use.
+    Extra& extra() const;
+
+    mutable std::unique_ptr<Extra> extra_;
     ASNTag::ASN1_TAG tag_;
-    ASNTag::CONTEXT context_ = ASNTag::UNTAGGED;
-    unsigned int tagNumber_ = 0;
     bool constructed_ = false;
     bool optional_ = false;
     bool null_ = true;

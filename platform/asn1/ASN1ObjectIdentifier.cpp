@@ -20,12 +20,14 @@ namespace {
 }  // namespace
 
 ASN1ObjectIdentifier::ASN1ObjectIdentifier(const Velmora::IntArray& arcs)
-    : ASN1Object(ASNTag::OBJECT_IDENTIFIER), arcs_(arcs) {
+    : ASN1Object(ASNTag::OBJECT_IDENTIFIER) {
+    cacheForm(Velmora::IntArray(arcs));
     markSet();
 }
 
 ASN1ObjectIdentifier::ASN1ObjectIdentifier(const Velmora::String& dotted)
-    : ASN1Object(ASNTag::OBJECT_IDENTIFIER), arcs_(parse(dotted)) {
+    : ASN1Object(ASNTag::OBJECT_IDENTIFIER) {
+    cacheForm(parse(dotted));
     markSet();
 }
 
@@ -35,46 +37,42 @@ ASN1ObjectIdentifier::ASN1ObjectIdentifier(const char* dotted)
 ASN1ObjectIdentifier::~ASN1ObjectIdentifier() = default;
 
 void ASN1ObjectIdentifier::setValue(const Velmora::IntArray& arcs) {
-    arcs_ = arcs;
-    arcsCurrent_ = true;
-    octets_.clear();
-    valueChanged();
+    setValue(Velmora::IntArray(arcs));
 }
 
-void ASN1ObjectIdentifier::setValue(Velmora::IntArray&& arcs) noexcept {
-    arcs_ = std::move(arcs);
-    arcsCurrent_ = true;
+void ASN1ObjectIdentifier::setValue(Velmora::IntArray&& arcs) {
+    cacheForm(std::move(arcs));
     octets_.clear();
     valueChanged();
 }
 
 const Velmora::IntArray& ASN1ObjectIdentifier::getValue() const {
-    if (!arcsCurrent_) {
-        Velmora::IntArray arcs;
-        arcs.reserve(getLength());
-        octets::MemorySource source(octets_.data(), octets_.data() + octets_.size());
-        std::uint64_t subidentifier = 0;
-        // Held octets are complete and minimal: every subidentifier reads.
-        for (bool first = true;
-             octets::readBase128(source, 0xFFFFFFFFu, subidentifier) == octets::Fault::none; first = false) {
-            if (first) {  // 40 x first arc + second arc
-                const std::uint64_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
-                arcs += static_cast<int>(top);
-                subidentifier -= 40 * top;
-            }
-            arcs += static_cast<int>(static_cast<std::uint32_t>(subidentifier));
+    if (const Velmora::IntArray* arcs = cachedForm<Velmora::IntArray>()) return *arcs;
+    static const Velmora::IntArray none;  // unset
+    if (octets_.empty()) return none;
+    Velmora::IntArray arcs;
+    arcs.reserve(getLength());
+    octets::MemorySource source(octets_.data(), octets_.data() + octets_.size());
+    std::uint64_t subidentifier = 0;
+    // Held octets are complete and minimal: every subidentifier reads.
+    for (bool first = true; octets::readBase128(source, 0xFFFFFFFFu, subidentifier) == octets::Fault::none;
+         first = false) {
+        if (first) {  // 40 x first arc + second arc
+            const std::uint64_t top = subidentifier < 40 ? 0 : subidentifier < 80 ? 1 : 2;
+            arcs += static_cast<int>(top);
+            subidentifier -= 40 * top;
         }
-        arcs_ = std::move(arcs);
-        arcsCurrent_ = true;
+        arcs += static_cast<int>(static_cast<std::uint32_t>(subidentifier));
     }
-    return arcs_;
+    return cacheForm(std::move(arcs));
 }
 
 unsigned int ASN1ObjectIdentifier::getLength() const noexcept {
-    if (arcsCurrent_) return arcs_.length();
+    if (const Velmora::IntArray* arcs = cachedForm<Velmora::IntArray>()) return arcs->length();
+    if (octets_.empty()) return 0;
     // One arc per subidentifier (each ends with an octet below 0x80), and one more for the first.
     unsigned int ends = 0;
-    for (unsigned char octet : octets_) ends += (octet & 0x80) ? 0 : 1;
+    for (std::size_t i = 0; i < octets_.size(); ++i) ends += (octets_.data()[i] & 0x80) ? 0 : 1;
     return ends + 1;
 }
 
@@ -101,20 +99,20 @@ octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octe
     return octets::Fault::none;
 }
 
-bool ASN1ObjectIdentifier::setContentOctets(const Velmora::ByteArray& octets) {
-    if (!isContentOctets(octets.data(), octets.size())) return false;
-    octets_ = octets;
-    arcsCurrent_ = false;
+bool ASN1ObjectIdentifier::setContentOctets(const unsigned char* octets, std::size_t count) {
+    if (!isContentOctets(octets, count)) return false;
+    octets_.assign(octets, count);
+    dropCachedForm();
     valueChanged();
     return true;
 }
 
+bool ASN1ObjectIdentifier::setContentOctets(const Velmora::ByteArray& octets) {
+    return setContentOctets(octets.data(), octets.size());
+}
+
 bool ASN1ObjectIdentifier::setContentOctets(Velmora::ByteArray&& octets) {
-    if (!isContentOctets(octets.data(), octets.size())) return false;
-    octets_ = std::move(octets);
-    arcsCurrent_ = false;
-    valueChanged();
-    return true;
+    return setContentOctets(octets.data(), octets.size());
 }
 
 void ASN1ObjectIdentifier::setValue(const Velmora::String& dotted) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 
+#include "zentrik/platform/asn1/ASN1ContentOctets.h"
 #include "zentrik/platform/asn1/ASN1Object.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 #include "zentrik/platform/utils/IntArray.h"
@@ -41,7 +42,7 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     /// Sets the arcs (and drops contents octets and a stored encoding).
     /// @{
     void setValue(const Velmora::IntArray& arcs);
-    void setValue(Velmora::IntArray&& arcs) noexcept;
+    void setValue(Velmora::IntArray&& arcs);
     /// @}
     /// Parses dotted decimal text: one or more arcs of 0 to 4294967295, separated by single dots,
     /// digits only. Anything else throws Exception (LIB_ASN1, ASN1Error::BAD_OBJECT_IDENTIFIER) and
@@ -59,11 +60,14 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     /// @{
     [[nodiscard]] bool setContentOctets(const Velmora::ByteArray& octets);
     [[nodiscard]] bool setContentOctets(Velmora::ByteArray&& octets);
+    [[nodiscard]] bool setContentOctets(const unsigned char* octets, std::size_t count);
     /// @}
     /// Whether the value is held as contents octets (given with setContentOctets, not replaced since).
-    bool hasContentOctets() const noexcept { return !octets_.isEmpty(); }
+    bool hasContentOctets() const noexcept { return !octets_.empty(); }
     /// Those octets; empty when the value is held as arcs.
-    const Velmora::ByteArray& getContentOctets() const noexcept { return octets_; }
+    Velmora::ByteArray getContentOctets() const { return octets_.toByteArray(); }
+    /// The same without a copy.
+    const ASN1ContentOctets& contentOctets() const noexcept { return octets_; }
     /// Whether `octets` are the complete, minimal encoding of an identifier whose arcs this class holds
     /// as the coders write them: at least one octet, the last one ending a subidentifier, no
     /// subidentifier starting with the octet 0x80, every arc within 32 bits and the second within 31.
@@ -83,9 +87,9 @@ class ZENTRIK_API ASN1ObjectIdentifier : public ASN1Object {
     static Velmora::IntArray parse(const Velmora::String& dotted);
 
   private:
-    mutable bool arcsCurrent_ = true;  // false while arcs_ is still to be built from octets_
-    mutable Velmora::IntArray arcs_;
-    Velmora::ByteArray octets_;  // the contents octets, or empty
+    // The contents octets, or empty when the value is held as arcs (out of line, with the arcs built
+    // from the octets on first use).
+    ASN1ContentOctets octets_;
 };
 
 }  // namespace Ostrel

@@ -27,9 +27,9 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
     /// @}
     /// The segments: how many, and one by index (Velmora::IndexOutOfRange outside them).
     /// @{
-    unsigned int getNumberOfComponents() const noexcept { return segments_.size(); }
-    const ASN1Object* getComponent(unsigned int index) const { return segments_.at(index); }
-    ASN1Object* getComponent(unsigned int index) { return segments_.at(index); }
+    unsigned int getNumberOfComponents() const noexcept { return segments_ ? segments_->size() : 0; }
+    const ASN1Object* getComponent(unsigned int index) const { return segmentList(index).at(index); }
+    ASN1Object* getComponent(unsigned int index) { return segmentList(index).at(index); }
     /// @}
     /// Marks the string as constructed even without segments.
     void setConstructed(bool constructed) noexcept;
@@ -48,9 +48,9 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
     explicit ASN1SegmentedString(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}  // unset
     ASN1SegmentedString(ASNTag::ASN1_TAG tag, const Velmora::ByteArray& own);
     ASN1SegmentedString(ASNTag::ASN1_TAG tag, Velmora::ByteArray&& own) noexcept;
-    ASN1SegmentedString(const ASN1SegmentedString& other) = default;
+    ASN1SegmentedString(const ASN1SegmentedString& other);
     ASN1SegmentedString(ASN1SegmentedString&&) noexcept = default;
-    ASN1SegmentedString& operator=(const ASN1SegmentedString& other) = default;
+    ASN1SegmentedString& operator=(const ASN1SegmentedString& other);
     ASN1SegmentedString& operator=(ASN1SegmentedString&&) noexcept = default;
     /// @}
 
@@ -68,7 +68,8 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
     }
     /// The same own octets and equal segments.
     bool sameContents(const ASN1SegmentedString& that) const {
-        return own_ == that.own_ && segments_.equals(that.segments_);
+        if (own_ != that.own_ || getNumberOfComponents() != that.getNumberOfComponents()) return false;
+        return !segments_ || segments_->equals(*that.segments_);
     }
 
   private:
@@ -76,12 +77,15 @@ class ZENTRIK_API ASN1SegmentedString : public ASN1Object {
     std::size_t contentSize(const SegmentKind& kind) const;
     void appendContent(Velmora::ByteArray& out, const SegmentKind& kind) const;
     const ASN1SegmentedString& segmentAt(unsigned int index, const SegmentKind& kind) const;
-    void updateConstructed() noexcept { setConstructedFlag(markedConstructed_ || !segments_.empty()); }
+    void updateConstructed() noexcept { setConstructedFlag(markedConstructed_ || getNumberOfComponents() != 0); }
+    // The segments, for reaching segment `index`: throws IndexOutOfRange when there are none.
+    ASN1ComponentList& segmentList(unsigned int index) const;
 
     // First, so that it fills the padding at the end of ASN1Object rather than adding its own.
     bool markedConstructed_ = false;
     Velmora::ByteArray own_;
-    ASN1ComponentList segments_;
+    // The segments, out of line: most strings have none.
+    std::unique_ptr<ASN1ComponentList> segments_;
 };
 
 }  // namespace Ostrel

@@ -7,23 +7,22 @@ namespace Ostrel {
 ASN1String::~ASN1String() = default;
 
 const Velmora::String& ASN1String::getValue() const {
-    if (!textCurrent_) {
-        text_ = textOfOctets();
-        textCurrent_ = true;
-    }
-    return text_;
+    if (const Velmora::String* text = cachedForm<Velmora::String>()) return *text;
+    static const Velmora::String none;  // unset
+    return textFromOctets_ ? cacheForm(textOfOctets()) : none;
 }
 
 Velmora::String ASN1String::textOfOctets() const {
+    const Velmora::ByteArray octets = octets_.toByteArray();
     switch (getStringType()) {
         case UCS2:
-            return Velmora::String::fromUCS2ByteArray(octets_);
+            return Velmora::String::fromUCS2ByteArray(octets);
         case UNIVERSAL:
-            return Velmora::String::fromUCS4ByteArray(octets_);
+            return Velmora::String::fromUCS4ByteArray(octets);
         case UTF8:
-            return Velmora::UTF8String(octets_).toEscapedString();
+            return Velmora::UTF8String(octets).toEscapedString();
         default:
-            return Velmora::String::fromASCIIByteArray(octets_);
+            return Velmora::String::fromASCIIByteArray(octets);
     }
 }
 
@@ -64,9 +63,9 @@ void ASN1String::setValue(const Velmora::String& value) {
     setValue(Velmora::String(value));
 }
 
-void ASN1String::setValue(Velmora::String&& value) noexcept {
-    text_ = std::move(value);
-    textCurrent_ = true;
+void ASN1String::setValue(Velmora::String&& value) {
+    cacheForm(std::move(value));
+    textFromOctets_ = false;
     octets_.clear();
     octetsAreContents_ = false;
     octetsRecorded_ = false;
@@ -74,17 +73,19 @@ void ASN1String::setValue(Velmora::String&& value) noexcept {
 }
 
 void ASN1String::setEncodedValue(Velmora::ByteArray&& encoded) {
-    getValue();  // the text stays what it is
-    octets_ = std::move(encoded);
+    if (textFromOctets_) cacheForm(textOfOctets());  // the text stays what it is
+    textFromOctets_ = false;
+    octets_.assign(encoded.data(), encoded.size());
     octetsAreContents_ = false;
     octetsRecorded_ = true;
 }
 
-void ASN1String::setContentOctets(Velmora::ByteArray&& octets) {
+void ASN1String::setContentOctets(const unsigned char* octets, std::size_t count) {
     const int kind = getStringType();
-    octets_ = std::move(octets);
+    octets_.assign(octets, count);
     octetsRecorded_ = kind == UCS2 || kind == UTF8 || kind == UNIVERSAL;
-    textCurrent_ = false;
+    dropCachedForm();
+    textFromOctets_ = true;
     // Whether writing the text again gives these octets: unless a partial last character was dropped
     // (UTF-16, four octets per character); always for one octet per character and for UTF-8, whose
     // octets that are not UTF-8 are kept as escaped characters.
@@ -95,9 +96,9 @@ void ASN1String::setContentOctets(Velmora::ByteArray&& octets) {
     else
         octetsAreContents_ = true;
     // Octets the encoders do not write are read for the text now, so that encoding never builds it.
-    if (!octetsAreContents_ && !textCurrent_) {
-        text_ = textOfOctets();
-        textCurrent_ = true;
+    if (!octetsAreContents_) {
+        cacheForm(textOfOctets());
+        textFromOctets_ = false;
     }
     valueChanged();
 }

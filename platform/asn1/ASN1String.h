@@ -1,4 +1,5 @@
 #pragma once
+#include "zentrik/platform/asn1/ASN1ContentOctets.h"
 #include "zentrik/platform/asn1/ASN1Object.h"
 
 namespace Ostrel {
@@ -41,11 +42,11 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     /// Sets the text; the encoded octets kept from decoding are dropped.
     /// @{
     void setValue(const Velmora::String& value);
-    void setValue(Velmora::String&& value) noexcept;
+    void setValue(Velmora::String&& value);
     /// @}
     /// The octets the text was decoded from (empty when not recorded).
-    const Velmora::ByteArray& getEncodedValue() const noexcept {
-        return octetsRecorded_ ? octets_ : Velmora::ByteArray::emptyArray;
+    Velmora::ByteArray getEncodedValue() const {
+        return octetsRecorded_ ? octets_.toByteArray() : Velmora::ByteArray();
     }
     /// Records `encoded` as the octets the text was decoded from (the text stays as it is).
     /// @{
@@ -61,15 +62,18 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     /// which octets would lose their tail.
     /// @{
     void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
-    void setContentOctets(Velmora::ByteArray&& octets);
+    void setContentOctets(Velmora::ByteArray&& octets) { setContentOctets(octets.data(), octets.size()); }
+    void setContentOctets(const unsigned char* octets, std::size_t count);
     /// @}
     /// Whether the value is held as contents octets that encode its text exactly (given with
     /// setContentOctets and not replaced since); the encoders then write them as they are.
     bool hasContentOctets() const noexcept { return octetsAreContents_; }
     /// Those octets; empty unless hasContentOctets().
-    const Velmora::ByteArray& getContentOctets() const noexcept {
-        return octetsAreContents_ ? octets_ : Velmora::ByteArray::emptyArray;
+    Velmora::ByteArray getContentOctets() const {
+        return octetsAreContents_ ? octets_.toByteArray() : Velmora::ByteArray();
     }
+    /// The octets held, without a copy: the contents octets when hasContentOctets().
+    const ASN1ContentOctets& contentOctets() const noexcept { return octets_; }
 
     /// The contents octets that write getValue() in the octet form of getStringType(): what the
     /// encoders write when hasContentOctets() is false. Characters an octet form cannot hold become
@@ -93,7 +97,8 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     /// For the derived classes: an unset string of kind `tag`, or one holding `value`.
     /// @{
     explicit ASN1String(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}
-    ASN1String(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), text_(value) {
+    ASN1String(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag) {
+        cacheForm(Velmora::String(value));
         markSet();
     }
     /// @}
@@ -111,11 +116,11 @@ class ZENTRIK_API ASN1String : public ASN1Object {
     // getValue() is called. Like every value, a string must not be read by two threads at once while
     // a thread may also be changing it; reading getValue() counts as changing it the first time.
     // (The flags come first and are bits, so that they fill the room the base class leaves.)
-    mutable bool textCurrent_ : 1 = true;  // false while text_ is still to be built from octets_
-    bool octetsAreContents_ : 1 = false;   // octets_ encode text_ exactly: the encoders write them
-    bool octetsRecorded_ : 1 = false;      // getEncodedValue() shows octets_
-    mutable Velmora::String text_;
-    Velmora::ByteArray octets_;  // contents octets, or the octets given to setEncodedValue
+    bool textFromOctets_ : 1 = false;     // the text is built from octets_ when first asked for
+    bool octetsAreContents_ : 1 = false;  // octets_ encode the text exactly: the encoders write them
+    bool octetsRecorded_ : 1 = false;     // getEncodedValue() shows octets_
+    // Contents octets, or the octets given to setEncodedValue; the text is held out of line.
+    ASN1ContentOctets octets_;
 };
 
 // Declares a concrete string type: its tag, kind, constructors and clone.

@@ -16,7 +16,7 @@ class ZENTRIK_API ASN1TaggedValue : public ASN1Object {
 
     /// An unset tagged value [tagNumber], or one holding `encoding` (its identifier octets first).
     /// @{
-    explicit ASN1TaggedValue(unsigned int tagNumber = 0) noexcept : ASN1Object(ASNTag::TAGGED) {
+    explicit ASN1TaggedValue(unsigned int tagNumber = 0) : ASN1Object(ASNTag::TAGGED) {
         setTagNumber(tagNumber);
     }
     ASN1TaggedValue(unsigned int tagNumber, const Velmora::ByteArray& encoding);

@@ -7,17 +7,16 @@ ASN1UTCTime::~ASN1UTCTime() = default;
 ASN1GeneralizedTime::~ASN1GeneralizedTime() = default;
 
 const Velmora::String& ASN1Time::getValue() const {
-    if (!textCurrent_) {
-        value_ = Velmora::String::fromASCIIByteArray(octets_);
-        textCurrent_ = true;
-    }
-    return value_;
+    if (const Velmora::String* text = cachedForm<Velmora::String>()) return *text;
+    static const Velmora::String none;  // unset
+    return textFromOctets_ ? cacheForm(Velmora::String::fromASCIIByteArray(octets_.toByteArray())) : none;
 }
 
-void ASN1Time::setContentOctets(Velmora::ByteArray&& octets) noexcept {
-    octets_ = std::move(octets);
+void ASN1Time::setContentOctets(const unsigned char* octets, std::size_t count) {
+    octets_.assign(octets, count);
     hasOctets_ = true;
-    textCurrent_ = false;
+    dropCachedForm();
+    textFromOctets_ = true;
     valueChanged();
 }
 

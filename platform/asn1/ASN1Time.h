@@ -1,4 +1,5 @@
 #pragma once
+#include "zentrik/platform/asn1/ASN1ContentOctets.h"
 #include "zentrik/platform/asn1/ASN1Object.h"
 
 namespace Ostrel {
@@ -27,9 +28,9 @@ class ZENTRIK_API ASN1Time : public ASN1Object {
     /// Sets the text (and drops contents octets and a stored encoding).
     /// @{
     void setValue(const Velmora::String& value) { setValue(Velmora::String(value)); }
-    void setValue(Velmora::String&& value) noexcept {
-        value_ = std::move(value);
-        textCurrent_ = true;
+    void setValue(Velmora::String&& value) {
+        cacheForm(std::move(value));
+        textFromOctets_ = false;
         octets_.clear();
         hasOctets_ = false;
         valueChanged();
@@ -39,12 +40,15 @@ class ZENTRIK_API ASN1Time : public ASN1Object {
     /// Sets the value from the contents octets of its encoding, one character per octet (Latin-1).
     /// @{
     void setContentOctets(const Velmora::ByteArray& octets) { setContentOctets(Velmora::ByteArray(octets)); }
-    void setContentOctets(Velmora::ByteArray&& octets) noexcept;
+    void setContentOctets(Velmora::ByteArray&& octets) { setContentOctets(octets.data(), octets.size()); }
+    void setContentOctets(const unsigned char* octets, std::size_t count);
     /// @}
     /// Whether the value is held as contents octets (given with setContentOctets, not replaced since).
     bool hasContentOctets() const noexcept { return hasOctets_; }
     /// Those octets; empty when the value is held as text.
-    const Velmora::ByteArray& getContentOctets() const noexcept { return octets_; }
+    Velmora::ByteArray getContentOctets() const { return octets_.toByteArray(); }
+    /// The same without a copy.
+    const ASN1ContentOctets& contentOctets() const noexcept { return octets_; }
 
     bool equals(const ASN1Object& other) const override;
     Velmora::String toString() const override;
@@ -53,7 +57,8 @@ class ZENTRIK_API ASN1Time : public ASN1Object {
     /// For the derived classes: an unset time of kind `tag`, or one holding `value`.
     /// @{
     explicit ASN1Time(ASNTag::ASN1_TAG tag) noexcept : ASN1Object(tag) {}
-    ASN1Time(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag), value_(value) {
+    ASN1Time(ASNTag::ASN1_TAG tag, const Velmora::String& value) : ASN1Object(tag) {
+        cacheForm(Velmora::String(value));
         markSet();
     }
     /// @}
@@ -65,10 +70,9 @@ class ZENTRIK_API ASN1Time : public ASN1Object {
 
   private:
     // (The flags come first and are bits, so that they fill the room the base class leaves.)
-    mutable bool textCurrent_ : 1 = true;  // false while value_ is still to be built from octets_
+    bool textFromOctets_ : 1 = false;  // the text is built from octets_ when first asked for
     bool hasOctets_ : 1 = false;
-    mutable Velmora::String value_;
-    Velmora::ByteArray octets_;  // the contents octets, or empty
+    ASN1ContentOctets octets_;  // the contents octets, or empty; the text is held out of line
 };
 
 /// UTCTime (tag 23).

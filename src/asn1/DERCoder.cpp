@@ -196,6 +196,18 @@ void DERCoder::appendContents(InputStream& in, std::uint64_t length, ByteArray& 
     if (done < length) failures::contentsEnd(operation, done, length);
 }
 
+const unsigned char* DERCoder::contentsInPlace(InputStream& in, std::uint64_t length, ByteArray& held,
+                                               const char* operation) {
+    const unsigned char* end = nullptr;
+    const unsigned char* at = in.windowAhead(end);
+    if (static_cast<std::uint64_t>(end - at) >= length) {
+        in.consumeInPlace(static_cast<std::size_t>(length));
+        return at;
+    }
+    held = readContents(in, length, operation);
+    return held.data();
+}
+
 ByteArray DERCoder::readContents(InputStream& in, std::uint64_t length, const char* operation) {
     ByteArray contents;
     if (length <= 16) {  // a few octets: read one by one in place, no calls

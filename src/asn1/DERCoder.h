@@ -141,6 +141,8 @@ class ZENTRIK_API DERCoder {
     static SmartPointer<ASN1Object> decodeInPlace(const ByteArray& octets,
                                                   SmartPointer<ASN1Object> (*run)(InputStream&));
     void writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const;
+    void writeElement(OutputStream& out, const ASN1Object* value, const unsigned char* contents,
+                      std::size_t size) const;
     /// Writes a constructed string's header with `encodeTag` and then the encodings of its segments.
     void writeConstructed(OutputStream& out, const ASN1Object* value, const ByteArray& segments) const;
     /// getLength, with the short form, which almost every element has, read in place.
@@ -162,6 +164,10 @@ class ZENTRIK_API DERCoder {
     [[noreturn]] static void noOctet();
     /// Reads `length` contents octets; failure 26 when the data ends first.
     static ByteArray readContents(InputStream& in, std::uint64_t length, const char* operation);
+    /// The `length` contents octets, read in place when the stream holds them in memory (valid until
+    /// the stream is read again), else read into `held`.
+    static const unsigned char* contentsInPlace(InputStream& in, std::uint64_t length, ByteArray& held,
+                                                const char* operation);
     /// Appends `length` contents octets to `out`, growing it with what arrives; failure 26 as above.
     static void appendContents(InputStream& in, std::uint64_t length, ByteArray& out, const char* operation);
     /// The universal identifier octet of a value: its tag value, with the constructed bit where it applies.

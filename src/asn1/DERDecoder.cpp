@@ -170,7 +170,8 @@ ASN1Boolean* DERCoder::decodeBoolean(ASN1Boolean* value, InputStream& in) const 
 ASN1Integer* DERCoder::decodeInteger(ASN1Integer* value, InputStream& in) const {
     const unsigned int length = readLength(in);
     // Kept as octets (empty contents read as 0); the number is built when it is asked for.
-    value->setContentOctets(readContents(in, length, failures::kDecodeInteger));
+    ByteArray held;
+    value->setContentOctets(contentsInPlace(in, length, held, failures::kDecodeInteger), length);
     return value;
 }
 
@@ -227,19 +228,20 @@ ASN1Enumerated* DERCoder::decodeEnumerated(ASN1Enumerated* value, InputStream& i
 
 ASN1String* DERCoder::decodeString(ASN1String* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    ByteArray contents = readContents(in, length, failures::kDecodeString);
+    ByteArray held;
+    const unsigned char* contents = contentsInPlace(in, length, held, failures::kDecodeString);
     // Kept as octets; the text is built when it is asked for. Octets that are no whole number of
     // characters of the string's kind are refused rather than shortened.
-    if (const char* fault =
-            ASN1String::contentOctetsFault(value->getTagValue(), contents.data(), contents.size()))
+    if (const char* fault = ASN1String::contentOctetsFault(value->getTagValue(), contents, length))
         malformed(failures::kDecodeString, std::string(fault) + " (" + std::to_string(length) + " octets)");
-    value->setContentOctets(std::move(contents));
+    value->setContentOctets(contents, length);
     return value;
 }
 
 ASN1Time* DERCoder::decodeTime(ASN1Time* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    value->setContentOctets(readContents(in, length, failures::kDecodeTime));
+    ByteArray held;
+    value->setContentOctets(contentsInPlace(in, length, held, failures::kDecodeTime), length);
     return value;
 }
 
@@ -264,13 +266,14 @@ ASNStructured* DERCoder::decodeStructured(InputStream& in) const {
 
 ASN1ObjectIdentifier* DERCoder::decodeObjectIdentifier(ASN1ObjectIdentifier* value, InputStream& in) const {
     const unsigned int length = readLength(in);
-    ByteArray contents = readContents(in, length, failures::kDecodeOID);
-    if (contents.isEmpty())
+    ByteArray held;
+    const unsigned char* contents = contentsInPlace(in, length, held, failures::kDecodeOID);
+    if (length == 0)
         throw CoderException(Exception::LIB_CODERS, failures::kEmptyObjectIdentifier, failures::kDecodeOID,
                              "");
     // The usual case: complete, minimal octets, kept as they are (the encoder writes them back).
-    if (value->setContentOctets(std::move(contents))) return value;
-    switch (ASN1ObjectIdentifier::contentOctetsFault(contents.data(), contents.size())) {
+    if (value->setContentOctets(contents, length)) return value;
+    switch (ASN1ObjectIdentifier::contentOctetsFault(contents, length)) {
         case octets::Fault::padded:
             malformed(failures::kDecodeOID, "a subidentifier starts with the padding octet 0x80");
         case octets::Fault::ended:

@@ -79,18 +79,23 @@ ByteArray DERCoder::encodeTag(const ASN1Object* value, unsigned int n) const {
 }
 
 void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const ByteArray& contents) const {
+    writeElement(out, value, contents.data(), contents.size());
+}
+
+void DERCoder::writeElement(OutputStream& out, const ASN1Object* value, const unsigned char* contents,
+                            std::size_t size) const {
     // Identifier and length octets in one array; short contents join them, so that most elements
     // are one write.
-    const std::size_t size = contents.size();
     unsigned char length[octets::kMaxLengthOctets];
     const std::size_t lengthSize = octets::writeLength(size, length);
     ByteArray element = encodeTag(value, static_cast<unsigned int>(lengthSize + size));
     element.append(length, lengthSize);
     if (element.size() + size <= kShortElement) {
-        element.append(contents.data(), size);
+        element.append(contents, size);
         out << element;
     } else {
-        out << element << contents;
+        out << element;
+        out.write(contents, size);
     }
 }
 
@@ -215,7 +220,7 @@ void DERCoder::encodeBoolean(const ASN1Boolean* value, OutputStream& out) const 
 
 void DERCoder::encodeInteger(const ASN1Integer* value, OutputStream& out) const {
     if (value->hasContentOctets()) {  // a decoded integer: its minimal octets as they came
-        writeElement(out, value, value->getContentOctets());
+        writeElement(out, value, value->contentOctets().data(), value->contentOctets().size());
         return;
     }
     const BigNumber& v = value->getValue();
@@ -284,7 +289,8 @@ void DERCoder::encodeASN1Null(const ASN1Null* value, OutputStream& out) const {
 
 void DERCoder::encodeTime(const ASN1Time* value, OutputStream& out) const {
     if (value->hasContentOctets())
-        writeElement(out, value, value->getContentOctets());  // a decoded time: its octets as they came
+        writeElement(out, value, value->contentOctets().data(),
+                     value->contentOctets().size());  // a decoded time: its octets as they came
     else
         writeElement(out, value, value->getValue().toASCIIByteArray());
 }
@@ -296,7 +302,7 @@ void DERCoder::encodeEnumerated(const ASN1Enumerated* value, OutputStream& out) 
 
 void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) const {
     if (value->hasContentOctets()) {  // a decoded identifier: its octets, complete and minimal
-        writeElement(out, value, value->getContentOctets());
+        writeElement(out, value, value->contentOctets().data(), value->contentOctets().size());
         return;
     }
     const IntArray& arcs = value->getValue();
@@ -310,7 +316,7 @@ void DERCoder::encodeOID(const ASN1ObjectIdentifier* value, OutputStream& out) c
 
 void DERCoder::encodeString(const ASN1String* value, OutputStream& out) const {
     if (value->hasContentOctets()) {  // decoded octets that encode the text exactly
-        writeElement(out, value, value->getContentOctets());
+        writeElement(out, value, value->contentOctets().data(), value->contentOctets().size());
         return;
     }
     writeElement(out, value, value->textContentOctets());  // the text in the octet form of its type

@@ -381,3 +381,89 @@ TEST(ASN1StoredEncoding, MovedEncodingsReachOverridesAndCopiesAreDeep) {
 }
 
 }  // namespace
+
+TEST(ASN1ContentOctetsHolder, HoldsShortAndLongOctetsAndCopiesThemDeeply) {
+    for (std::size_t count : {0u, 1u, 15u, 16u, 300u}) {  // inside the holder up to 15, then on the heap
+        SCOPED_TRACE("octets: " + std::to_string(count));
+        std::vector<unsigned char> octets(count);
+        for (std::size_t i = 0; i < count; ++i) octets[i] = static_cast<unsigned char>(i * 7 + 1);
+        ASN1ContentOctets held;
+        held.assign(octets.data(), count);
+        EXPECT_EQ(held.size(), count);
+        EXPECT_EQ(held.empty(), count == 0);
+        EXPECT_EQ(held.toByteArray(), ByteArray(octets.data(), count));
+
+        ASN1ContentOctets copy = held;
+        held.assign(reinterpret_cast<const unsigned char*>("xyz"), 3);
+        EXPECT_EQ(copy.toByteArray(), ByteArray(octets.data(), count)) << "a copy does not share the octets";
+        EXPECT_FALSE(copy == held);
+
+        ASN1ContentOctets moved = std::move(copy);
+        EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from holder is empty
+        EXPECT_EQ(moved.toByteArray(), ByteArray(octets.data(), count));
+        copy = moved;
+        EXPECT_TRUE(copy == moved);
+    }
+}
+
+TEST(ASN1ContentOctetsHolder, TakesPartsOfItsOwnOctets) {
+    const ByteArray octets = hex("000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F");
+    ASN1ContentOctets held;
+    held.assign(octets.data(), octets.size());
+    held.assign(held.data() + 2, 20);  // heap to heap, from the block it replaces
+    EXPECT_EQ(held.toByteArray(), octets.subBytes(2, 20));
+    held.assign(held.data() + 1, 4);  // heap to inside the holder
+    EXPECT_EQ(held.toByteArray(), octets.subBytes(3, 4));
+    held.assign(held.data() + 1, 2);  // inside to inside
+    EXPECT_EQ(held.toByteArray(), octets.subBytes(4, 2));
+}
+
+TEST(ASN1BuiltForms, NewOctetsReplaceAValueAlreadyReadAndCopiesKeepTheirOwn) {
+    ASN1Integer number;
+    number.setContentOctets(hex("05"));
+    EXPECT_EQ(number.getValue(), BigNumber(5));
+    const ASN1Integer numberBefore = number;
+    number.setContentOctets(hex("FF"));
+    EXPECT_EQ(number.getValue(), BigNumber(-1));
+    EXPECT_EQ(numberBefore.getValue(), BigNumber(5));
+
+    ASN1ObjectIdentifier oid;
+    ASSERT_TRUE(oid.setContentOctets(hex("2A03")));
+    EXPECT_EQ(oid.toString(), String("1.2.3"));
+    const ASN1ObjectIdentifier oidBefore = oid;
+    ASSERT_TRUE(oid.setContentOctets(hex("2B06")));
+    EXPECT_EQ(oid.getLength(), 3u);
+    EXPECT_EQ(oid.toString(), String("1.3.6"));
+    EXPECT_EQ(oidBefore.toString(), String("1.2.3"));
+
+    ASN1PrintableString text;
+    text.setContentOctets(hex("4142"));
+    EXPECT_EQ(text.getValue(), String("AB"));
+    const ASN1PrintableString textBefore = text;
+    text.setContentOctets(hex("4344"));
+    EXPECT_EQ(text.getValue(), String("CD"));
+    EXPECT_EQ(textBefore.getValue(), String("AB"));
+
+    ASN1UTCTime time;
+    time.setContentOctets(ByteArray("250101000000Z"));
+    EXPECT_EQ(time.getValue(), String("250101000000Z"));
+    time.setContentOctets(ByteArray("260101000000Z"));
+    EXPECT_EQ(time.getValue(), String("260101000000Z"));
+}
+
+TEST(ASN1BuiltForms, TaggingAndStoredEncodingStayBesideAValueReadFromOctets) {
+    ASN1Integer value;
+    value.setImplicitTag(3);
+    value.setContentOctets(hex("2A"));
+    value.setDERBytes(hex("83012A"));
+    EXPECT_EQ(value.getValue(), BigNumber(42));  // builds the number beside tagging and encoding
+    EXPECT_EQ(value.taggedContext(), ASNTag::IMPLICIT);
+    EXPECT_EQ(value.taggedValue(), 3u);
+    EXPECT_EQ(value.getDERBytes(), hex("83012A"));
+    value.setUntagged();
+    EXPECT_EQ(value.taggedContext(), ASNTag::UNTAGGED);
+    EXPECT_EQ(value.getValue(), BigNumber(42));
+    value.setValue(BigNumber(7));
+    EXPECT_TRUE(value.getDERBytes().isEmpty());
+    EXPECT_EQ(value.getValue(), BigNumber(7));
+}

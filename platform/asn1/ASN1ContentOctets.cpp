@@ -1,0 +1,35 @@
+#include "zentrik/platform/asn1/ASN1ContentOctets.h"
+
+#include <cstdlib>
+#include <limits>
+#include <new>
+
+#include <stdexcept>
+
+namespace Ostrel {
+
+void ASN1ContentOctets::assign(const unsigned char* octets, std::size_t count) {
+    if (count <= kMark) {
+        unsigned char copy[kMark];  // the octets may lie in the block released below
+        if (count) std::memcpy(copy, octets, count);
+        release();
+        if (count) std::memcpy(room_, copy, count);
+        room_[kMark] = static_cast<unsigned char>(count);
+        return;
+    }
+    if (count > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("contents beyond 4 GiB");
+    auto* block = static_cast<unsigned char*>(std::malloc(count));
+    if (!block) throw std::bad_alloc();
+    std::memcpy(block, octets, count);
+    release();
+    const auto stored = static_cast<std::uint32_t>(count);
+    std::memcpy(room_, &block, sizeof block);
+    std::memcpy(room_ + sizeof block, &stored, sizeof stored);
+    room_[kMark] = kHeap;
+}
+
+void ASN1ContentOctets::release() noexcept {
+    if (isHeap()) std::free(heapData());
+}
+
+}  // namespace Ostrel

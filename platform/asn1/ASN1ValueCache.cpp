@@ -1,0 +1,109 @@
+#include "zentrik/platform/asn1/ASN1ValueCache.h"
+
+#include <cstdlib>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZENTRIK_VALUE_CACHE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define ZENTRIK_VALUE_CACHE 0
+#endif
+#endif
+#ifndef ZENTRIK_VALUE_CACHE
+#define ZENTRIK_VALUE_CACHE 1
+#endif
+
+namespace Ostrel::valueCache {
+
+namespace {
+
+void* fromMalloc(std::size_t size) {
+    void* block = std::malloc(size);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+
+#if ZENTRIK_VALUE_CACHE
+
+// Sizes in steps of 8 octets up to kLargest; larger blocks bypass the cache.
+constexpr std::size_t kStep = 8;
+constexpr std::size_t kLargest = 128;
+constexpr std::size_t kClasses = kLargest / kStep;
+// Blocks kept per size: enough for the values of a certificate or two, at most 68 KiB per thread.
+constexpr unsigned int kKept = 64;
+
+struct FreeBlock {
+    FreeBlock* next;
+};
+
+// The thread's lists: trivially destructible, so that reaching them needs no guard.
+struct Lists {
+    FreeBlock* heads[kClasses];
+    unsigned int counts[kClasses];
+    bool reaperArmed;  // the reaper below will empty the lists when the thread ends
+    bool gone;         // the lists were emptied for good (values freed later go to free())
+};
+thread_local Lists lists{};
+
+// Gives the cached blocks back to malloc when the thread ends; made on the first block cached.
+struct Reaper {
+    bool armed = false;
+    ~Reaper() {
+        lists.gone = true;
+        for (FreeBlock*& head : lists.heads)
+            while (head) {
+                FreeBlock* next = head->next;
+                std::free(head);
+                head = next;
+            }
+    }
+};
+thread_local Reaper reaper;
+
+std::size_t classOf(std::size_t size) {
+    return (size + kStep - 1) / kStep - 1;
+}
+
+#endif
+
+}  // namespace
+
+void* allocate(std::size_t size) {
+#if ZENTRIK_VALUE_CACHE
+    if (size == 0 || size > kLargest) return fromMalloc(size);
+    const std::size_t k = classOf(size);
+    if (FreeBlock* block = lists.heads[k]) {
+        lists.heads[k] = block->next;
+        --lists.counts[k];
+        return block;
+    }
+    return fromMalloc((k + 1) * kStep);
+#else
+    return fromMalloc(size);
+#endif
+}
+
+void release(void* block, std::size_t size) noexcept {
+#if ZENTRIK_VALUE_CACHE
+    if (block && size != 0 && size <= kLargest && !lists.gone) {
+        const std::size_t k = classOf(size);
+        if (lists.counts[k] < kKept) {
+            if (!lists.reaperArmed) {
+                reaper.armed = true;
+                lists.reaperArmed = true;
+            }
+            auto* freed = static_cast<FreeBlock*>(block);
+            freed->next = lists.heads[k];
+            lists.heads[k] = freed;
+            ++lists.counts[k];
+            return;
+        }
+    }
+#else
+    (void)size;
+#endif
+    std::free(block);
+}
+
+}  // namespace Ostrel::valueCache
