@@ -165,7 +165,8 @@ Cursor decodeText(const unsigned char* text, std::size_t len, unsigned char* out
     do {
         if constexpr (kVector) {
             std::size_t written = 0;
-            at.i += decodeBlocksAVX2(text + at.i, len - at.i, out + at.o, written);
+            // Whole groups only is what the input stream asks for, decoding into its reader's chunk.
+            at.i += decodeBlocksAVX2(text + at.i, len - at.i, out + at.o, written, kWholeOnly);
             at.o += written;
         }
         decodeGroups(text, len, out, at);

@@ -164,12 +164,16 @@ __attribute__((target("avx2"))) inline __m256i load32(const unsigned char* p) {
 }  // namespace
 
 __attribute__((target("avx2"))) std::size_t decodeBlocksAVX2(const unsigned char* text, std::size_t len,
-                                                             unsigned char* out, std::size_t& written) {
+                                                             unsigned char* out, std::size_t& written,
+                                                             bool fetchAhead) {
+    constexpr std::size_t kFetchDistance = 4096;
     const DecodeConstants k = decodeConstants();
     std::size_t i = 0, o = 0;
     for (;;) {
         // Lines of 76 digits and CR LF: three blocks, the last overlapping the second, give 57 octets.
         while (i + 78 <= len && text[i + 76] == '\r' && text[i + 77] == '\n') {
+            if (fetchAhead)
+                _mm_prefetch(reinterpret_cast<const char*>(text + i + kFetchDistance), _MM_HINT_T0);
             const __m256i a = load32(text + i), b = load32(text + i + 32), c = load32(text + i + 44);
             const __m256i bad =
                 _mm256_or_si256(_mm256_or_si256(nonDigits(k, a), nonDigits(k, b)), nonDigits(k, c));
@@ -219,7 +223,7 @@ bool haveAVX2() {
 }
 void encodeBlocksAVX2(const unsigned char*, std::size_t, unsigned char*) {}
 void encodeLinesAVX2(const unsigned char*, std::size_t, unsigned char*) {}
-std::size_t decodeBlocksAVX2(const unsigned char*, std::size_t, unsigned char*, std::size_t& written) {
+std::size_t decodeBlocksAVX2(const unsigned char*, std::size_t, unsigned char*, std::size_t& written, bool) {
     written = 0;
     return 0;
 }

@@ -17,9 +17,11 @@ void encodeLinesAVX2(const unsigned char* in, std::size_t lines, unsigned char* 
 // Decodes blocks of 32 characters into 24 octets each while every character of a block is a digit,
 // and steps over a CR LF that ends a whole number of groups within a block (lines of 76 characters).
 // Stops before the first block it cannot take whole. Returns the characters consumed; `written`
-// receives the octets written.
+// receives the octets written. With `fetchAhead`, the text 4 KiB ahead is fetched into the cache
+// explicitly: decoding into a small buffer that is written again and again (a stream's chunk), the
+// loop otherwise waits on the text far more than when its output goes to fresh memory.
 std::size_t decodeBlocksAVX2(const unsigned char* text, std::size_t len, unsigned char* out,
-                             std::size_t& written);
+                             std::size_t& written, bool fetchAhead = false);
 
 // The digits among `len` characters, each '=' counted as one.
 std::size_t countDigitsAVX2(const unsigned char* text, std::size_t len);
