@@ -83,16 +83,18 @@ ZENTRIK_QP_INLINE unsigned takeEscape(const unsigned char* p, unsigned char* o, 
     return 0;
 }
 
-// Windows of 64 octets from p[i] on while 98 can be read: the '=' of a window are found at once
-// and taken in order, the plain octets between them copied in wide steps (the room has slack: o + w
-// never passes p + i). Returns where it stopped: near the end, or at an '=' that needs the states.
+constexpr unsigned kWindow = 64;
+// An escape at the window's end reads 2 octets past it, a wide copy up to 31 past that.
+constexpr std::size_t kReadable = kWindow + 2 + 32;
+
+// Windows of 64 octets from p[i] on while 98 can be read and the window starts before `limit`: the
+// '=' of a window are found at once and taken in order, the plain octets between them copied in wide
+// steps (the room has slack: o + w never passes p + i). Returns where it stopped: near the end, at
+// `limit` or past it, or at an '=' that needs the states.
 template <std::uint64_t (*kMask)(const unsigned char*)>
 ZENTRIK_QP_INLINE std::size_t decodeWindows(const unsigned char* p, std::size_t n, std::size_t i,
-                                            unsigned char* o, std::size_t& w) {
-    constexpr unsigned kWindow = 64;
-    // An escape at the window's end reads 2 octets past it, a wide copy up to 31 past that.
-    constexpr std::size_t kReadable = kWindow + 2 + 32;
-    while (i + kReadable <= n) {
+                                            unsigned char* o, std::size_t& w, std::size_t limit) {
+    while (i + kReadable <= n && i < limit) {
         const unsigned char* window = p + i;
         std::uint64_t mask = kMask(window);
         unsigned done = 0;  // octets of the window taken
@@ -115,13 +117,28 @@ ZENTRIK_QP_INLINE std::size_t decodeWindows(const unsigned char* p, std::size_t 
     return i;
 }
 
+// Whole blocks by decodeBlocksAVX2; where it stops, one window the careful way, then blocks again.
+// Returns where a window stopped short: near the end, or at an '=' that needs the states.
+ZENTRIK_QP_AVX2("avx2")
+std::size_t decodeBlocksAndWindows(const unsigned char* p, std::size_t n, std::size_t i, unsigned char* o,
+                                   std::size_t& w) {
+    for (;;) {
+        const std::size_t from = decodeBlocksAVX2(p, n, i, o, w);
+        i = decodeWindows<equalsMaskAVX2>(p, n, from, o, w, from + 1);
+        if (i < from + kWindow) return i;
+    }
+}
+
 // Decodes plain octets, escapes and soft breaks from p[i] on, writing at o + w, up to the end of the
 // chunk or an '=' that needs the states (followed by spaces, or too near the end); returns where it
 // stopped.
-template <std::uint64_t (*kMask)(const unsigned char*)>
+template <std::uint64_t (*kMask)(const unsigned char*), bool kBlocks>
 ZENTRIK_QP_INLINE std::size_t decodeRun(const unsigned char* p, std::size_t n, std::size_t i,
                                         unsigned char* o, std::size_t& w) {
-    i = decodeWindows<kMask>(p, n, i, o, w);
+    if constexpr (kBlocks)
+        i = decodeBlocksAndWindows(p, n, i, o, w);
+    else
+        i = decodeWindows<kMask>(p, n, i, o, w, n);
     for (;;) {
         while (i < n && p[i] != '=') o[w++] = p[i++];
         const unsigned taken = i + 2 < n ? takeEscape(p + i, o, w) : 0;
@@ -134,7 +151,7 @@ ZENTRIK_QP_INLINE std::size_t decodeRun(const unsigned char* p, std::size_t n, s
 ZENTRIK_QP_AVX2("avx2")
 std::size_t decodeRunAVX2(const unsigned char* p, std::size_t n, std::size_t i, unsigned char* o,
                           std::size_t& w) {
-    return decodeRun<equalsMaskAVX2>(p, n, i, o, w);
+    return decodeRun<equalsMaskAVX2, true>(p, n, i, o, w);
 }
 
 }  // namespace
@@ -148,7 +165,7 @@ std::size_t QPDecoder::decodeChunk(const unsigned char* p, std::size_t n, unsign
             if (takePending(p[i], o, w)) ++i;
             continue;
         }
-        i = vector ? decodeRunAVX2(p, n, i, o, w) : decodeRun<equalsMask>(p, n, i, o, w);
+        i = vector ? decodeRunAVX2(p, n, i, o, w) : decodeRun<equalsMask, false>(p, n, i, o, w);
         if (i < n) {  // an '='
             state = State::afterEquals;
             spaces = 0;

@@ -33,4 +33,11 @@ ZENTRIK_QP_INLINE void copyWide(unsigned char* o, const unsigned char* from, uns
     for (unsigned k = 32; k < length; k += 32) std::memcpy(o + k, from + k, 32);
 }
 
+// Decodes blocks of 32 characters from p[i] on while 34 can be read, writing at o + w (the room has
+// slack: o + w never passes p + i): each block's escapes and soft breaks at once, without a branch
+// per '='. Stops before a block whose '=' may be the digit of another or is followed by a space, and
+// returns where it stopped. Only for processors with AVX2.
+std::size_t decodeBlocksAVX2(const unsigned char* p, std::size_t n, std::size_t i, unsigned char* o,
+                             std::size_t& w);
+
 }  // namespace Velmora::qp

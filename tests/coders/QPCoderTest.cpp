@@ -277,6 +277,21 @@ TEST(QPCoderTest, MostlyPlainDataAndSparseEscapesFollowTheRules) {
     }
 }
 
+// Text dense with escapes, soft breaks and '=' that are digits of another, so that every kind falls at
+// every offset of the blocks the decoder takes at once (and across their ends).
+TEST(QPCoderTest, DenseEscapesDecodeByTheRules) {
+    std::mt19937 rng(37);
+    const std::vector<std::string> pieces = {"=3D", "=e9",    "=G1",  "=\r\n",      "=\n", "=\r\r", "==41",
+                                             "=A=", "= \r\n", "=  x", "plain text", "x",   "\r\n",  "\t"};
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    QPCoder coder;
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        while (text.size() < static_cast<std::size_t>(round)) text += pieces[pick(rng)];
+        ASSERT_EQ(stringOf(coder.decode(bytesOf(text))), referenceDecode(text)) << text;
+    }
+}
+
 // Inputs that the encoder turns into text in several slices, and that streams hand over in several
 // chunks, give the text of the rules at every boundary.
 TEST(QPCoderTest, LongInputsFollowTheRules) {
