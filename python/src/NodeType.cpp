@@ -271,6 +271,10 @@ void bindNode(py::module_& module) {
     module.add_object("Node", py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(nodeType)));
 }
 
+// Inputs this large are read without the GIL; below, releasing and taking it again costs more than
+// the decode and other threads would hardly run meanwhile.
+constexpr std::size_t kUnlockedFrom = 16 * 1024;
+
 py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
     TreeObject* owner = PyObject_New(TreeObject, treeType);
     if (!owner) throw py::error_already_set();
@@ -281,10 +285,15 @@ py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
     tree.data = reinterpret_cast<const unsigned char*>(PyBytes_AS_STRING(source.ptr()));
     const std::size_t size = static_cast<std::size_t>(PyBytes_GET_SIZE(source.ptr()));
     tree.source = std::move(source);
-    {
-        py::gil_scoped_release unlocked;
+    const auto read = [&] {
         tree.elements = readElements(tree.data, size, der);
         check(tree);
+    };
+    if (size < kUnlockedFrom) {
+        read();
+    } else {
+        py::gil_scoped_release unlocked;
+        read();
     }
     PyObject* root = newNode(owner, 0);
     if (!root) throw py::error_already_set();
