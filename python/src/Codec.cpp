@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 
 #include "Bindings.h"
+#include "Errors.h"
 #include "NodeType.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/DERCoder.h"
@@ -20,7 +21,9 @@ namespace zentrik_py {
 
 py::bytes asBytes(const py::object& data) {
     if (PyBytes_Check(data.ptr())) return py::reinterpret_borrow<py::bytes>(data);
-    return py::reinterpret_steal<py::bytes>(PyBytes_FromObject(data.ptr()));
+    PyObject* copy = PyBytes_FromObject(data.ptr());  // TypeError for what holds no octets
+    if (!copy) throw py::error_already_set();
+    return py::reinterpret_steal<py::bytes>(copy);
 }
 
 namespace {
@@ -155,11 +158,31 @@ py::object wrap(unsigned int classBits, std::uint32_t tag, const std::vector<py:
     return nodeOf(withHeader(classBits, tag, contents));
 }
 
+// The decode functions as plain C functions of one argument: called once per document, they skip
+// pybind11's argument matching.
+template <bool Der>
+PyObject* decodeEntry(PyObject*, PyObject* data) {
+    try {
+        return decode(py::reinterpret_borrow<py::object>(data), Der).release().ptr();
+    } catch (...) {
+        raiseCurrentException();
+        return nullptr;
+    }
+}
+
+PyMethodDef decodeEntries[] = {
+    {"der_decode", decodeEntry<true>, METH_O, "The node tree of one DER element."},
+    {"ber_decode", decodeEntry<false>, METH_O, "The node tree of one BER element."},
+};
+
 }  // namespace
 
 void bindCodec(py::module_& module) {
-    module.def("der_decode", [](const py::object& data) { return decode(data, true); });
-    module.def("ber_decode", [](const py::object& data) { return decode(data, false); });
+    for (PyMethodDef& entry : decodeEntries) {
+        PyObject* function = PyCFunction_NewEx(&entry, nullptr, module.attr("__name__").ptr());
+        if (!function) throw py::error_already_set();
+        module.add_object(entry.ml_name, py::reinterpret_steal<py::object>(function));
+    }
     module.def("der_encode", &encode);
     module.def("integer", [](const py::int_& n) { return encoded(Ostrel::ASN1Integer(bigNumberOf(n))); });
     module.def("enumerated", [](int n) { return encoded(Ostrel::ASN1Enumerated(n)); });

@@ -37,18 +37,19 @@ class ElementReader {
                 failures::kTooDeep, at,
                 "elements nest more than " + std::to_string(failures::kMaxNesting) + " levels deep");
         const std::size_t index = elements_.size();
-        elements_.push_back(readHeader(at, limit));
-        Element element = elements_[index];
-        const std::uint64_t start = element.contentsOffset();
-        if (element.indefinite) {
-            element.contentsEnd = readUntilEndOfContents(start, limit, depth);
-            element.end = element.contentsEnd + 2;
-        } else if (element.constructed()) {
-            for (std::uint64_t p = start; p < element.contentsEnd;)
-                p = read(p, element.contentsEnd, depth + 1);
+        readHeader(at, limit, elements_.emplace_back());
+        const Element& header = elements_[index];  // filled in place: elements are 40 octets
+        const std::uint64_t start = header.contentsOffset();
+        std::uint64_t contentsEnd = header.contentsEnd;
+        if (header.indefinite) {
+            contentsEnd = readUntilEndOfContents(start, limit, depth);
+            elements_[index].contentsEnd = contentsEnd;
+            elements_[index].end = contentsEnd + 2;
+        } else if (header.constructed()) {
+            for (std::uint64_t p = start; p < contentsEnd;) p = read(p, contentsEnd, depth + 1);
         }
+        Element& element = elements_[index];
         element.subtreeEnd = static_cast<std::uint32_t>(elements_.size());
-        elements_[index] = element;
         return element.end;
     }
 
@@ -60,13 +61,13 @@ class ElementReader {
         }
     }
 
-    Element readHeader(std::uint64_t at, std::uint64_t limit) {
+    // Reads the identifier and length octets at `at` into `element`.
+    void readHeader(std::uint64_t at, std::uint64_t limit, Element& element) {
         Ostrel::octets::MemorySource source(data_ + at, data_ + limit);
         Ostrel::octets::Identifier identifier;
         check(Ostrel::octets::readIdentifier(source, identifier), at, limit, "identifier");
         std::int64_t length = 0;
         check(Ostrel::octets::readLength(source, INT64_MAX, length), at, limit, "length");
-        Element element;
         element.offset = at;
         element.first = identifier.first;
         element.tag = identifier.number;
@@ -76,13 +77,12 @@ class ElementReader {
             if (der_) throw StructureError(failures::kBadLength, at, "an indefinite length is not DER");
             if (!element.constructed())
                 throw StructureError(failures::kMalformed, at, "a primitive element of indefinite length");
-            return element;
+            return;
         }
         element.contentsEnd = element.contentsOffset() + static_cast<std::uint64_t>(length);
         element.end = element.contentsEnd;
         if (static_cast<std::uint64_t>(length) > limit - element.contentsOffset())
             overrun(identifier, at, element.end, limit);
-        return element;
     }
 
     void check(Fault fault, std::uint64_t at, std::uint64_t limit, const char* octets) const {

@@ -25,19 +25,35 @@ struct TreeObject {
     PyObject_HEAD Tree tree;
 };
 
-// The identifier and position are Python objects made with the node, read as plain member slots
-// (which the interpreter reads as fast as the slots of a Python class); the value and the children
-// are made when asked for.
+// The tag, class, offset and length are Python objects made with the node, read as plain member
+// slots (which the interpreter reads as fast as the slots of a Python class); everything else is
+// made when asked for.
 struct NodeObject {
     PyObject_HEAD TreeObject* owner;
     PyObject* tag;
     PyObject* cls;
-    PyObject* constructed;
     PyObject* offset;
-    PyObject* headerLength;
     PyObject* length;
     std::uint32_t index;
 };
+
+// Freed node objects kept for the next nodes: a traversal makes and drops nodes by the hundred.
+class NodeFreeList {
+  public:
+    NodeObject* take() { return count_ ? slots_[--count_] : nullptr; }
+    bool keep(NodeObject* node) {
+        if (count_ == kCapacity) return false;
+        slots_[count_++] = node;
+        return true;
+    }
+
+  private:
+    static constexpr std::size_t kCapacity = 256;
+    NodeObject* slots_[kCapacity] = {};
+    std::size_t count_ = 0;
+};
+
+NodeFreeList freeNodes;  // guarded by the GIL
 
 PyTypeObject* treeType = nullptr;
 PyTypeObject* nodeType = nullptr;
@@ -56,19 +72,21 @@ PyObject* newReference(PyObject* object) {
 }
 
 PyObject* newNode(TreeObject* owner, std::uint32_t index) {
-    NodeObject* node = PyObject_New(NodeObject, nodeType);
+    NodeObject* node = freeNodes.take();
+    if (node)
+        PyObject_Init(reinterpret_cast<PyObject*>(node), nodeType);
+    else
+        node = PyObject_New(NodeObject, nodeType);
     if (!node) return nullptr;
     const Element& e = owner->tree.elements[index];
     node->owner = reinterpret_cast<TreeObject*>(newReference(reinterpret_cast<PyObject*>(owner)));
     node->index = index;
     node->tag = PyLong_FromUnsignedLong(e.tag);
     node->cls = newReference(classNames[e.classBits() >> 6]);
-    node->constructed = PyBool_FromLong(e.constructed());
     node->offset = PyLong_FromUnsignedLongLong(e.offset);
-    node->headerLength = PyLong_FromUnsignedLong(e.headerLength);
     node->length = e.indefinite ? newReference(Py_None)
                                 : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
-    if (node->tag && node->offset && node->headerLength && node->length)
+    if (node->tag && node->offset && node->length)
         return reinterpret_cast<PyObject*>(node);
     Py_DECREF(node);
     return nullptr;
@@ -77,11 +95,9 @@ PyObject* newNode(TreeObject* owner, std::uint32_t index) {
 void deallocNode(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     auto* node = reinterpret_cast<NodeObject*>(self);
-    for (PyObject* member :
-         {node->tag, node->cls, node->constructed, node->offset, node->headerLength, node->length})
-        Py_XDECREF(member);
+    for (PyObject* member : {node->tag, node->cls, node->offset, node->length}) Py_XDECREF(member);
     Py_DECREF(node->owner);
-    type->tp_free(self);
+    if (!freeNodes.keep(node)) type->tp_free(self);
     Py_DECREF(type);
 }
 
@@ -175,6 +191,14 @@ PyObject* contents(PyObject* self, void*) {
     return octets(self, elementOf(self).contentsOffset(), elementOf(self).contentsEnd);
 }
 
+PyObject* constructed(PyObject* self, void*) {
+    return PyBool_FromLong(elementOf(self).constructed());
+}
+
+PyObject* headerLength(PyObject* self, void*) {
+    return PyLong_FromUnsignedLong(elementOf(self).headerLength);
+}
+
 PyObject* isDer(PyObject* self, void*) {
     return PyBool_FromLong(treeOf(self).der);
 }
@@ -196,14 +220,14 @@ PyObject* describe(PyObject* self) {
 PyMemberDef nodeMembers[] = {
     ZENTRIK_NODE_MEMBER("tag", tag, "The tag number."),
     ZENTRIK_NODE_MEMBER("cls", cls, "universal, application, context or private."),
-    ZENTRIK_NODE_MEMBER("constructed", constructed, "Whether the element holds elements."),
     ZENTRIK_NODE_MEMBER("offset", offset, "Where the identifier octets start."),
-    ZENTRIK_NODE_MEMBER("header_length", headerLength, "The identifier and length octets' count."),
     ZENTRIK_NODE_MEMBER("length", length, "The contents' length; None when indefinite."),
     {nullptr, 0, 0, 0, nullptr},
 };
 
 PyGetSetDef nodeProperties[] = {
+    {"constructed", constructed, nullptr, "Whether the element holds elements.", nullptr},
+    {"header_length", headerLength, nullptr, "The identifier and length octets' count.", nullptr},
     {"value", value, nullptr, "The value as a Python object.", nullptr},
     {"unused_bits", unusedBits, nullptr, "A BIT STRING's unused bits.", nullptr},
     {"children", children, nullptr, "The elements inside.", nullptr},
@@ -247,6 +271,10 @@ void bindNode(py::module_& module) {
     module.add_object("Node", py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(nodeType)));
 }
 
+// Inputs this large are read without the GIL; below, releasing and taking it again costs more than
+// the decode and other threads would hardly run meanwhile.
+constexpr std::size_t kUnlockedFrom = 16 * 1024;
+
 py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
     TreeObject* owner = PyObject_New(TreeObject, treeType);
     if (!owner) throw py::error_already_set();
@@ -257,10 +285,15 @@ py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
     tree.data = reinterpret_cast<const unsigned char*>(PyBytes_AS_STRING(source.ptr()));
     const std::size_t size = static_cast<std::size_t>(PyBytes_GET_SIZE(source.ptr()));
     tree.source = std::move(source);
-    {
-        py::gil_scoped_release unlocked;
+    const auto read = [&] {
         tree.elements = readElements(tree.data, size, der);
         check(tree);
+    };
+    if (size < kUnlockedFrom) {
+        read();
+    } else {
+        py::gil_scoped_release unlocked;
+        read();
     }
     PyObject* root = newNode(owner, 0);
     if (!root) throw py::error_already_set();

@@ -7,8 +7,8 @@
 
 namespace zentrik_py {
 
-// Reads the structure of the bytes object `source` (exactly one element; without the GIL) and
-// returns its root node. `check` runs, also without the GIL, over the tree before any node exists.
+// Reads the structure of the bytes object `source` (exactly one element) and returns its root node.
+// `check` runs over the tree before any node exists; both run without the GIL for large inputs.
 pybind11::object decodeTree(pybind11::bytes source, bool der, void (*check)(const Tree&));
 
 // The element behind a zentrik.Node; TypeError for anything else. Valid while `node` lives.

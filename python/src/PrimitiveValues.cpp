@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ElementTimes.h"
+#include "IdentifierTextCache.h"
 #include "zentrik/platform/asn1/ASN1ObjectIdentifier.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
@@ -58,6 +59,17 @@ PyObject* octets(const unsigned char* contents, std::size_t count) {
     return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(contents), static_cast<Py_ssize_t>(count));
 }
 
+IdentifierTextCache identifierTexts;  // guarded by the GIL
+
+// An object identifier's text: kept from an earlier read of the same octets, or made and kept.
+FastValue knownIdentifier(const unsigned char* contents, std::size_t count) {
+    if (PyObject* kept = identifierTexts.find(contents, count)) return {kept, false};
+    if (!Ostrel::ASN1ObjectIdentifier::isContentOctets(contents, count)) return {};
+    PyObject* text = objectIdentifier(contents, count);
+    if (text) identifierTexts.keep(contents, count, text);
+    return made(text);
+}
+
 bool isCharacterString(std::uint32_t tag) {
     return tag == 12 || (tag >= 18 && tag <= 20) || tag == 22 || tag == 26;
 }
@@ -83,8 +95,7 @@ FastValue primitiveValue(std::uint32_t tag, const unsigned char* contents, std::
             if (count == 0 || contents[0] > 7 || (count == 1 && contents[0] != 0)) return {};
             return made(octets(contents + 1, count - 1));
         case 6:
-            if (!Ostrel::ASN1ObjectIdentifier::isContentOctets(contents, count)) return {};
-            return made(objectIdentifier(contents, count));
+            return knownIdentifier(contents, count);
         case 23:
         case 24:
             if (!ascii(contents, count)) return {};

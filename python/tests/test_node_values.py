@@ -30,6 +30,12 @@ def test_identifiers_strings_and_bits():
     assert der.decode(der.oid(arcs).der).value == arcs
     assert der.decode(der.oid("0.39.1").der).value == "0.39.1"
     assert der.decode(der.oid("1.0").der).value == "1.0"
+    # texts are kept by their octets: repeated, near and long identifiers each read as themselves
+    near = der.decode(der.sequence([der.oid("1.2.840.113549.1.1.11"), der.oid("1.2.840.113549.1.1.1"),
+                                    der.oid("1.2.840.113549.1.1.11")]).der)
+    assert [n.value for n in near] == ["1.2.840.113549.1.1.11", "1.2.840.113549.1.1.1", "1.2.840.113549.1.1.11"]
+    long_arcs = "1.2." + ".".join(str(4000 + i) for i in range(40))
+    assert [der.decode(der.oid(long_arcs).der).value for _ in range(2)] == [long_arcs] * 2
     assert der.decode(_element(0x0C, "Grüße".encode())).value == "Grüße"
     assert der.decode(_element(0x16, b"a@b.example")).value == "a@b.example"
     assert der.decode(_element(0x1E, "Ω".encode("utf-16-be"))).value == "Ω"
@@ -72,3 +78,8 @@ def test_node_protocol():
         zentrik._native.Node()
     with pytest.raises(TypeError):
         der.encode(b"\x05\x00")
+    for not_octets in ("abc", None):
+        with pytest.raises(TypeError):
+            der.decode(not_octets)
+    big = der.decode(der.octet_string(bytes(range(256)) * 80).der)  # large enough to drop the GIL
+    assert big.value == bytes(range(256)) * 80 and big.header_length == 4 and not big.constructed
