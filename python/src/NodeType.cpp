@@ -256,8 +256,8 @@ PyType_Spec treeSpec = {"zentrik._native._Tree", sizeof(TreeObject), 0,
 PyType_Spec nodeSpec = {"zentrik._native.Node", sizeof(NodeObject), 0,
                         Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, nodeSlots};
 
-PyTypeObject* typeOf(PyType_Spec& spec) {
-    PyObject* type = PyType_FromSpec(&spec);
+PyTypeObject* typeOf(PyType_Spec& layout) {
+    PyObject* type = PyType_FromSpec(&layout);
     if (!type) throw py::error_already_set();
     return reinterpret_cast<PyTypeObject*>(type);
 }
