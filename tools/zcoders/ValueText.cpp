@@ -75,42 +75,6 @@ std::string tagText(unsigned char identifier, unsigned int tagNumber) {
     }
 }
 
-std::string typeName(const Ostrel::ASN1Object& value) {
-    const int tag = value.getTagValue();
-    switch (tag) {
-        case ASNTag::CONSTRUCTED_BIT_STRING:
-            return "BIT STRING";
-        case ASNTag::CONSTRUCTED_OCTET_STRING:
-            return "OCTET STRING";
-        case ASNTag::SEQUENCE:
-            return "SEQUENCE";
-        case ASNTag::SET:
-            return "SET";
-        case ASNTag::SORTED_STRUCTURE:
-            return "SET OF";
-        case ASNTag::ANY:
-            return "ANY";
-        case ASNTag::CHOICE:
-            return "CHOICE";
-        case ASNTag::TAGGED:
-            return "TAGGED";
-        default:
-            return tag >= 0 ? universalTypeName(static_cast<unsigned int>(tag))
-                            : "KIND " + std::to_string(tag);
-    }
-}
-
-std::string taggingText(const Ostrel::ASN1Object& value) {
-    switch (value.taggedContext()) {
-        case ASNTag::EXPLICIT:
-            return " [" + std::to_string(value.taggedValue()) + "] EXPLICIT";
-        case ASNTag::IMPLICIT:
-            return " [" + std::to_string(value.taggedValue()) + "] IMPLICIT";
-        default:
-            return "";
-    }
-}
-
 std::string integerText(const Velmora::BigNumber& number) {
     std::string text = number.toDecimal();
     if (number.byteLength() > 8) {
@@ -138,16 +102,6 @@ std::string quoted(const Velmora::String& text) {
         }
     }
     return result + "\"";
-}
-
-std::string quoted(const Velmora::ByteArray& latin1) {
-    return quoted(Velmora::String::fromASCIIByteArray(latin1));
-}
-
-bool isPrintable(const Velmora::ByteArray& octets) {
-    for (unsigned char c : octets)
-        if (c < 0x20 || c > 0x7E) return false;
-    return true;
 }
 
 std::string octetsText(const Velmora::ByteArray& octets, bool full) {

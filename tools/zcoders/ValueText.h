@@ -20,12 +20,6 @@ std::string universalTypeName(unsigned int tagNumber);
 // "[3]", "[APPLICATION 3]" or "[PRIVATE 3]" by the class bits of an identifier octet.
 std::string tagText(unsigned char identifier, unsigned int tagNumber);
 
-// The type of a value by its kind.
-std::string typeName(const Ostrel::ASN1Object& value);
-
-// " [n] EXPLICIT" or " [n] IMPLICIT" for a value tagged in front of its identifier, else "".
-std::string taggingText(const Ostrel::ASN1Object& value);
-
 // The value of a primitive element as it follows its type: " 65537", " TRUE", " \"text\"",
 // ", 20 octets: ..."; "" for NULL, structures and tagged elements.
 std::string valueText(const Ostrel::ASN1Object& value, bool full);
@@ -35,12 +29,8 @@ std::string integerText(const Velmora::BigNumber& number);
 
 // Text between double quotes, with control characters, quotes and backslashes escaped.
 std::string quoted(const Velmora::String& text);
-std::string quoted(const Velmora::ByteArray& latin1);
 
 // "N octets: AA BB ..." (cut after kShortOctets octets unless `full`), or "0 octets".
 std::string octetsText(const Velmora::ByteArray& octets, bool full);
-
-// Whether every octet is printable ASCII.
-bool isPrintable(const Velmora::ByteArray& octets);
 
 }  // namespace zcoders
