@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../tests/support/ChunkedInputStream.h"
+#include "../tests/support/DecodeAgreement.h"
 #include "zentrik/platform/utils/ByteArray.h"
 #include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/IndexOutOfRange.h"
@@ -92,5 +93,12 @@ class ChunkedInputStream : public zentrik_test::ChunkedInputStream {
                   return sizes.isEmpty() ? whole : 1 + std::size_t{sizes.data()[next++ % sizes.size()]};
               }) {}
 };
+
+// Stops the run when decoding `input` from memory and from a stream disagree (see DecodeAgreement.h).
+template <typename Decode>
+void requireSameAsStreamDecoder(Decode&& decode, const ByteArray& input) {
+    const std::string difference = zentrik_test::memoryAndStreamDisagree(decode, input);
+    require(difference.empty(), "decoding from memory and from a stream disagree", input, difference);
+}
 
 }  // namespace zentrik_fuzz

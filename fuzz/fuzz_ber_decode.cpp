@@ -1,5 +1,6 @@
 // BERCoder::decode on untrusted octets. Whatever it accepts must encode again under BER and under
 // DER; the BER encoding must decode whole and be a fixed point of decode-then-encode.
+// Decoding from memory and from a stream agree, value for value and failure for failure.
 #include "FuzzSupport.h"
 #include "zentrik/asn1/BERCoder.h"
 
@@ -22,6 +23,7 @@ ByteArray encodeOrStop(const ASN1Object* value, bool ber, const ByteArray& shown
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ByteArray input(data, size);
+    requireSameAsStreamDecoder([](Velmora::InputStream& in) { return BERCoder::decode(in); }, input);
     ByteArrayInputStream in(data, size);
     SmartPointer<ASN1Object> value;
     if (!expectFailures([&] { value = BERCoder::decode(in); })) return 0;

@@ -1,6 +1,7 @@
 // DERCoder::decode on untrusted octets. Whatever it accepts must encode again, and that encoding must
 // be a fixed point (it decodes, and encodes to the very same octets; the value itself may differ, a
 // SET being sorted); when the consumed input was canonical DER, the encoding must be the input itself.
+// Decoding from memory and from a stream agree, value for value and failure for failure.
 #include "CanonicalDER.h"
 #include "FuzzSupport.h"
 #include "zentrik/asn1/DERCoder.h"
@@ -13,6 +14,7 @@ using Velmora::SmartPointer;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ByteArray input(data, size);
+    requireSameAsStreamDecoder([](Velmora::InputStream& in) { return DERCoder::decode(in); }, input);
     ByteArrayInputStream in(data, size);
     SmartPointer<ASN1Object> value;
     if (!expectFailures([&] { value = DERCoder::decode(in); })) return 0;

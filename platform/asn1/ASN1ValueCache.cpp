@@ -30,8 +30,9 @@ void* fromMalloc(std::size_t size) {
 constexpr std::size_t kStep = 8;
 constexpr std::size_t kLargest = 128;
 constexpr std::size_t kClasses = kLargest / kStep;
-// Blocks kept per size: enough for the values of a certificate or two, at most 68 KiB per thread.
-constexpr unsigned int kKept = 64;
+// Octets of blocks kept per thread: the values of a tree of some ten thousand elements, so that
+// decoding one such tree after another reuses the blocks of the last instead of going to malloc.
+constexpr std::size_t kKeptOctets = std::size_t(1) << 20;
 
 struct FreeBlock {
     FreeBlock* next;
@@ -40,7 +41,7 @@ struct FreeBlock {
 // The thread's lists: trivially destructible, so that reaching them needs no guard.
 struct Lists {
     FreeBlock* heads[kClasses];
-    unsigned int counts[kClasses];
+    std::size_t keptOctets;
     bool reaperArmed;  // the reaper below will empty the lists when the thread ends
     bool gone;         // the lists were emptied for good (values freed later go to free())
 };
@@ -75,7 +76,7 @@ void* allocate(std::size_t size) {
     const std::size_t k = classOf(size);
     if (FreeBlock* block = lists.heads[k]) {
         lists.heads[k] = block->next;
-        --lists.counts[k];
+        lists.keptOctets -= (k + 1) * kStep;
         return block;
     }
     return fromMalloc((k + 1) * kStep);
@@ -88,7 +89,7 @@ void release(void* block, std::size_t size) noexcept {
 #if ZENTRIK_VALUE_CACHE
     if (block && size != 0 && size <= kLargest && !lists.gone) {
         const std::size_t k = classOf(size);
-        if (lists.counts[k] < kKept) {
+        if (lists.keptOctets + (k + 1) * kStep <= kKeptOctets) {
             if (!lists.reaperArmed) {
                 reaper.armed = true;
                 lists.reaperArmed = true;
@@ -96,7 +97,7 @@ void release(void* block, std::size_t size) noexcept {
             auto* freed = static_cast<FreeBlock*>(block);
             freed->next = lists.heads[k];
             lists.heads[k] = freed;
-            ++lists.counts[k];
+            lists.keptOctets += (k + 1) * kStep;
             return;
         }
     }

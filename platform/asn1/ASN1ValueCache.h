@@ -1,5 +1,5 @@
 #pragma once
-// Blocks for value objects: each thread keeps a small number of freed blocks of each small size and
+// Blocks for value objects: each thread keeps freed blocks of the small sizes (up to 1 MiB of them) and
 // hands them out again before asking malloc, so that decoding and freeing trees of many small values
 // costs a few instructions per value instead of a trip through the allocator.
 //

@@ -3,6 +3,7 @@
 
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/CodingStreams.h"
+#include "zentrik/asn1/DirectDecoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
@@ -26,6 +27,8 @@ SmartPointer<ASN1Object> BERCoder::decode(const ByteArray& bytes) {
 }
 
 SmartPointer<ASN1Object> BERCoder::decode(InputStream& in) {
+    if (Owned<> direct = DirectDecoder::decodeFront(in, DirectDecoder::Rules::ber))
+        return SmartPointer<ASN1Object>(direct.release(), &ASN1Object::deleteObject);
     ASN1Object* value = nullptr;
     BERCoder().decode(in, value);
     return SmartPointer<ASN1Object>(value, &ASN1Object::deleteObject);

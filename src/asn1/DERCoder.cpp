@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "zentrik/asn1/CodingStreams.h"
+#include "zentrik/asn1/DirectDecoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
@@ -70,6 +71,9 @@ SmartPointer<ASN1Object> DERCoder::decodeInPlace(const ByteArray& octets,
 }
 
 SmartPointer<ASN1Object> DERCoder::decode(InputStream& in) {
+    // Well-formed octets in memory are read directly; anything else goes through the stream decoder.
+    if (Owned<> direct = DirectDecoder::decodeFront(in, DirectDecoder::Rules::der))
+        return SmartPointer<ASN1Object>(direct.release(), &ASN1Object::deleteObject);
     ASN1Object* value = nullptr;
     try {
         DERCoder().decode(in, value);

@@ -1,0 +1,162 @@
+#include "zentrik/asn1/DirectDecoder.h"
+
+#include <memory>
+
+#include "zentrik/platform/utils/Exception.h"
+
+namespace Ostrel {
+
+using Velmora::ByteArray;
+
+namespace {
+// A value of the class the object library makes for a universal identifier octet.
+template <typename T>
+Owned<T> made(unsigned char octet) {
+    return Owned<T>(static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
+}
+}  // namespace
+
+Owned<> DirectDecoder::decode(std::size_t& used) {
+    const unsigned char* const start = at_;
+    try {
+        Owned<> value = element(end_, 0);
+        used = static_cast<std::size_t>(at_ - start);
+        return value;
+    } catch (const Velmora::Exception&) {  // a value refused its contents: the stream decoder says why
+        return nullptr;
+    }
+}
+
+Owned<> DirectDecoder::decodeFront(Velmora::InputStream& in, Rules rules) {
+    const unsigned char* end = nullptr;
+    const unsigned char* at = in.windowAhead(end);
+    if (at == end) return nullptr;
+    std::size_t used = 0;
+    Owned<> value = DirectDecoder(at, end, rules).decode(used);
+    if (value) in.consumeInPlace(used);
+    return value;
+}
+
+bool DirectDecoder::header(const unsigned char* limit, Header& header) {
+    if (limit - at_ < 2) return false;
+    header.identifier = at_[0];
+    if ((header.identifier & 0x1F) == 0x1F) return false;  // high tag numbers: the stream decoder's
+    const unsigned char first = at_[1];
+    at_ += 2;
+    header.indefinite = false;
+    if (first < 0x80) {
+        header.length = first;
+    } else if (first == 0x80) {
+        header.length = 0;
+        header.indefinite = true;
+        return ber_ && (header.identifier == 0x30 || header.identifier == 0x31);
+    } else {
+        // Long form, minimal only (what the stream decoder writes back for tagged elements), below 2^31.
+        const std::size_t count = first & 0x7F;
+        if (count > 4 || static_cast<std::size_t>(limit - at_) < count || at_[0] == 0) return false;
+        std::size_t length = 0;
+        for (std::size_t i = 0; i < count; ++i) length = (length << 8) | at_[i];
+        if (length < 0x80 || length > 0x7FFFFFFF) return false;
+        at_ += count;
+        header.length = length;
+    }
+    return static_cast<std::size_t>(limit - at_) >= header.length;
+}
+
+Owned<> DirectDecoder::element(const unsigned char* limit, unsigned int depth) {
+    const unsigned char* const start = at_;
+    Header h;
+    if (!header(limit, h)) return nullptr;
+    if (h.identifier == 0x30 || h.identifier == 0x31) return structure(h, limit, depth);
+    const unsigned char* const contents = at_;
+    at_ += h.length;
+    return primitive(h.identifier, start, contents, h.length);
+}
+
+Owned<> DirectDecoder::primitive(unsigned char identifier, const unsigned char* start,
+                                 const unsigned char* contents, std::size_t length) const {
+    switch (identifier) {
+        case ASNTag::BOOLEAN: {
+            if (length != 1 || (!ber_ && contents[0] != 0x00 && contents[0] != 0xFF)) return nullptr;
+            Owned<ASN1Boolean> value(new ASN1Boolean());
+            value->setValue(contents[0] != 0x00);
+            return value;
+        }
+        case ASNTag::INTEGER: {
+            Owned<ASN1Integer> value(new ASN1Integer());
+            value->setContentOctets(contents, length);
+            return value;
+        }
+        case ASNTag::BIT_STRING: {
+            if (length == 0) return nullptr;
+            Owned<ASN1BitString> value(new ASN1BitString());
+            value->setValue(ByteArray(contents + 1, length - 1), contents[0]);
+            return value;
+        }
+        case ASNTag::OCTET_STRING: {
+            Owned<ASN1OctetString> value(new ASN1OctetString());
+            value->setValue(ByteArray(contents, length));
+            return value;
+        }
+        case ASNTag::ASN1_NULL:
+            return length == 0 ? Owned<>(new ASN1Null()) : nullptr;
+        case ASNTag::OBJECT_IDENTIFIER: {
+            Owned<ASN1ObjectIdentifier> value(new ASN1ObjectIdentifier());
+            if (length == 0 || !value->setContentOctets(contents, length)) return nullptr;
+            return value;
+        }
+        default:
+            return otherPrimitive(identifier, start, contents, length);
+    }
+}
+
+Owned<> DirectDecoder::otherPrimitive(unsigned char identifier, const unsigned char* start,
+                                      const unsigned char* contents, std::size_t length) const {
+    if (ASN1String::acceptsTag(identifier)) {
+        Owned<ASN1String> value = made<ASN1String>(identifier);
+        if (ASN1String::contentOctetsFault(value->getTagValue(), contents, length)) return nullptr;
+        value->setContentOctets(contents, length);
+        return value;
+    }
+    if (ASN1Time::acceptsTag(identifier)) {
+        Owned<ASN1Time> value = made<ASN1Time>(identifier);
+        value->setContentOctets(contents, length);
+        return value;
+    }
+    if (!(identifier & 0x80)) return nullptr;  // ENUMERATED, segmented strings, unknown: not here
+    // Context-specific and private elements are kept as their encoding, whose length octets are
+    // already the minimal ones.
+    Owned<> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, identifier & 0x1F));
+    value->setDERBytes(ByteArray(start, static_cast<std::size_t>(contents + length - start)));
+    return value;
+}
+
+Owned<> DirectDecoder::structure(const Header& header, const unsigned char* limit, unsigned int depth) {
+    if (depth >= kDepthLimit) return nullptr;
+    Owned<ASNStructured> structure(header.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
+                                                             : new ASN1Set());
+    structure->ignoreComponentRules(true);
+    if (header.indefinite) return componentsUntilEnd(*structure, limit, depth) ? std::move(structure) : nullptr;
+    const unsigned char* const end = at_ + header.length;
+    while (at_ < end) {
+        Owned<> component = element(end, depth + 1);
+        if (!component) return nullptr;
+        structure->appendComponent(std::unique_ptr<ASN1Object>(component.release()));
+    }
+    return structure;
+}
+
+bool DirectDecoder::componentsUntilEnd(ASNStructured& structure, const unsigned char* limit, unsigned int depth) {
+    for (;;) {
+        if (limit - at_ < 2) return false;
+        if (at_[0] == 0x00 && at_[1] == 0x00) {
+            at_ += 2;
+            return true;
+        }
+        Owned<> component = element(limit, depth + 1);
+        if (!component) return false;
+        structure.appendComponent(std::unique_ptr<ASN1Object>(component.release()));
+    }
+}
+
+}  // namespace Ostrel
