@@ -48,16 +48,21 @@ struct Lists {
 thread_local Lists lists{};
 
 // Gives the cached blocks back to malloc when the thread ends; made on the first block cached.
+void freeAll() noexcept {
+    for (FreeBlock*& head : lists.heads)
+        while (head) {
+            FreeBlock* next = head->next;
+            std::free(head);
+            head = next;
+        }
+    lists.keptOctets = 0;
+}
+
 struct Reaper {
     bool armed = false;
     ~Reaper() {
         lists.gone = true;
-        for (FreeBlock*& head : lists.heads)
-            while (head) {
-                FreeBlock* next = head->next;
-                std::free(head);
-                head = next;
-            }
+        freeAll();
     }
 };
 thread_local Reaper reaper;
@@ -105,6 +110,12 @@ void release(void* block, std::size_t size) noexcept {
     (void)size;
 #endif
     std::free(block);
+}
+
+void trim() noexcept {
+#if ZENTRIK_VALUE_CACHE
+    freeAll();
+#endif
 }
 
 }  // namespace Ostrel::valueCache

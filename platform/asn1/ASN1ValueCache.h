@@ -14,5 +14,7 @@ namespace Ostrel::valueCache {
 void* allocate(std::size_t size);
 // Gives back a block that allocate(size) returned, with the same size.
 void release(void* block, std::size_t size) noexcept;
+// Gives the calling thread's cached blocks back to malloc (for measurements of the heap a decode needs).
+void trim() noexcept;
 
 }  // namespace Ostrel::valueCache
