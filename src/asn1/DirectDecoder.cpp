@@ -20,11 +20,18 @@ Owned<> DirectDecoder::decode(std::size_t& used) {
     const unsigned char* const start = at_;
     try {
         Owned<> value = element(end_, 0);
-        used = static_cast<std::size_t>(at_ - start);
+        if (value) used = static_cast<std::size_t>(at_ - start);
         return value;
     } catch (const Velmora::Exception&) {  // a value refused its contents: the stream decoder says why
         return nullptr;
     }
+}
+
+bool DirectDecoder::check(std::size_t& used) {
+    const unsigned char* const start = at_;
+    if (!checkElement(end_, 0)) return false;
+    used = static_cast<std::size_t>(at_ - start);
+    return true;
 }
 
 Owned<> DirectDecoder::decodeFront(Velmora::InputStream& in, Rules rules) {
@@ -67,17 +74,81 @@ Owned<> DirectDecoder::element(const unsigned char* limit, unsigned int depth) {
     const unsigned char* const start = at_;
     Header h;
     if (!header(limit, h)) return nullptr;
-    if (h.identifier == 0x30 || h.identifier == 0x31) return structure(h, limit, depth);
+    if (isStructure(h)) {
+        if (depth >= kDepthLimit) return nullptr;
+        Owned<ASNStructured> structure(h.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
+                                                            : new ASN1Set());
+        structure->ignoreComponentRules(true);
+        const bool read = components(h, limit, [this, depth, &structure](const unsigned char* end) {
+            Owned<> component = element(end, depth + 1);
+            if (!component) return false;
+            structure->appendComponent(std::unique_ptr<ASN1Object>(component.release()));
+            return true;
+        });
+        return read ? std::move(structure) : nullptr;
+    }
     const unsigned char* const contents = at_;
     at_ += h.length;
+    if (!takes(h.identifier, contents, h.length)) return nullptr;
     return primitive(h.identifier, start, contents, h.length);
+}
+
+bool DirectDecoder::checkElement(const unsigned char* limit, unsigned int depth) {
+    Header h;
+    if (!header(limit, h)) return false;
+    if (isStructure(h))
+        return depth < kDepthLimit &&
+               components(h, limit, [this, depth](const unsigned char* end) { return checkElement(end, depth + 1); });
+    const unsigned char* const contents = at_;
+    at_ += h.length;
+    return takes(h.identifier, contents, h.length);
+}
+
+template <typename Component>
+bool DirectDecoder::components(const Header& header, const unsigned char* limit, Component&& component) {
+    if (!header.indefinite) {
+        const unsigned char* const end = at_ + header.length;
+        while (at_ < end)
+            if (!component(end)) return false;
+        return true;
+    }
+    for (;;) {  // through the end-of-contents octets, inside the enclosing element
+        if (limit - at_ < 2) return false;
+        if (at_[0] == 0x00 && at_[1] == 0x00) {
+            at_ += 2;
+            return true;
+        }
+        if (!component(limit)) return false;
+    }
+}
+
+bool DirectDecoder::takes(unsigned char identifier, const unsigned char* contents, std::size_t length) const {
+    switch (identifier) {
+        case ASNTag::BOOLEAN:
+            return length == 1 && (ber_ || contents[0] == 0x00 || contents[0] == 0xFF);
+        case ASNTag::INTEGER:
+        case ASNTag::OCTET_STRING:
+            return true;
+        case ASNTag::BIT_STRING:  // the unused-bits octet comes first
+            return length != 0;
+        case ASNTag::ASN1_NULL:
+            return length == 0;
+        case ASNTag::OBJECT_IDENTIFIER:
+            return ASN1ObjectIdentifier::isContentOctets(contents, length);
+        default:
+            // Strings whose octets are whole characters of their kind, times, and context-specific
+            // and private elements (kept as their encoding); ENUMERATED, segmented strings and
+            // unknown identifiers are the stream decoder's.
+            if (ASN1String::acceptsTag(identifier))
+                return !ASN1String::contentOctetsFault(static_cast<ASNTag::ASN1_TAG>(identifier), contents, length);
+            return ASN1Time::acceptsTag(identifier) || (identifier & 0x80) != 0;
+    }
 }
 
 Owned<> DirectDecoder::primitive(unsigned char identifier, const unsigned char* start,
                                  const unsigned char* contents, std::size_t length) const {
     switch (identifier) {
         case ASNTag::BOOLEAN: {
-            if (length != 1 || (!ber_ && contents[0] != 0x00 && contents[0] != 0xFF)) return nullptr;
             Owned<ASN1Boolean> value(new ASN1Boolean());
             value->setValue(contents[0] != 0x00);
             return value;
@@ -88,7 +159,6 @@ Owned<> DirectDecoder::primitive(unsigned char identifier, const unsigned char* 
             return value;
         }
         case ASNTag::BIT_STRING: {
-            if (length == 0) return nullptr;
             Owned<ASN1BitString> value(new ASN1BitString());
             value->setValue(ByteArray(contents + 1, length - 1), contents[0]);
             return value;
@@ -99,11 +169,10 @@ Owned<> DirectDecoder::primitive(unsigned char identifier, const unsigned char* 
             return value;
         }
         case ASNTag::ASN1_NULL:
-            return length == 0 ? Owned<>(new ASN1Null()) : nullptr;
+            return Owned<>(new ASN1Null());
         case ASNTag::OBJECT_IDENTIFIER: {
             Owned<ASN1ObjectIdentifier> value(new ASN1ObjectIdentifier());
-            if (length == 0 || !value->setContentOctets(contents, length)) return nullptr;
-            return value;
+            return value->setContentOctets(contents, length) ? std::move(value) : nullptr;
         }
         default:
             return otherPrimitive(identifier, start, contents, length);
@@ -111,10 +180,9 @@ Owned<> DirectDecoder::primitive(unsigned char identifier, const unsigned char* 
 }
 
 Owned<> DirectDecoder::otherPrimitive(unsigned char identifier, const unsigned char* start,
-                                      const unsigned char* contents, std::size_t length) const {
+                                      const unsigned char* contents, std::size_t length) {
     if (ASN1String::acceptsTag(identifier)) {
         Owned<ASN1String> value = made<ASN1String>(identifier);
-        if (ASN1String::contentOctetsFault(value->getTagValue(), contents, length)) return nullptr;
         value->setContentOctets(contents, length);
         return value;
     }
@@ -123,40 +191,11 @@ Owned<> DirectDecoder::otherPrimitive(unsigned char identifier, const unsigned c
         value->setContentOctets(contents, length);
         return value;
     }
-    if (!(identifier & 0x80)) return nullptr;  // ENUMERATED, segmented strings, unknown: not here
-    // Context-specific and private elements are kept as their encoding, whose length octets are
-    // already the minimal ones.
+    // A context-specific or private element, kept as its encoding, whose length octets are already
+    // the minimal ones.
     Owned<> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, identifier & 0x1F));
     value->setDERBytes(ByteArray(start, static_cast<std::size_t>(contents + length - start)));
     return value;
-}
-
-Owned<> DirectDecoder::structure(const Header& header, const unsigned char* limit, unsigned int depth) {
-    if (depth >= kDepthLimit) return nullptr;
-    Owned<ASNStructured> structure(header.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
-                                                             : new ASN1Set());
-    structure->ignoreComponentRules(true);
-    if (header.indefinite) return componentsUntilEnd(*structure, limit, depth) ? std::move(structure) : nullptr;
-    const unsigned char* const end = at_ + header.length;
-    while (at_ < end) {
-        Owned<> component = element(end, depth + 1);
-        if (!component) return nullptr;
-        structure->appendComponent(std::unique_ptr<ASN1Object>(component.release()));
-    }
-    return structure;
-}
-
-bool DirectDecoder::componentsUntilEnd(ASNStructured& structure, const unsigned char* limit, unsigned int depth) {
-    for (;;) {
-        if (limit - at_ < 2) return false;
-        if (at_[0] == 0x00 && at_[1] == 0x00) {
-            at_ += 2;
-            return true;
-        }
-        Owned<> component = element(limit, depth + 1);
-        if (!component) return false;
-        structure.appendComponent(std::unique_ptr<ASN1Object>(component.release()));
-    }
 }
 
 }  // namespace Ostrel

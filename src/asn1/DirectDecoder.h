@@ -27,6 +27,10 @@ class DirectDecoder {
     // many octets it took.
     Owned<> decode(std::size_t& used);
 
+    // Whether decode() would give a value, without making one; `used` receives the element's size.
+    // For callers that need the decoder's verdict on octets, not their values.
+    bool check(std::size_t& used);
+
     // Decodes the element in memory at the front of `in` and takes its octets from the stream; null,
     // with nothing taken, when the decoder gave up or `in` holds nothing in place.
     static Owned<> decodeFront(Velmora::InputStream& in, Rules rules);
@@ -44,16 +48,24 @@ class DirectDecoder {
     // Reads identifier and length octets at the position; false for a form left to the stream decoder
     // or contents that run past `limit`.
     bool header(const unsigned char* limit, Header& header);
-    // The element at the position, which ends at or before `limit`.
+    static bool isStructure(const Header& header) { return header.identifier == 0x30 || header.identifier == 0x31; }
+    // The element at the position, which ends at or before `limit`; null when the decoder gives up.
     Owned<> element(const unsigned char* limit, unsigned int depth);
+    // The same rules without building values: whether the element would be decoded.
+    bool checkElement(const unsigned char* limit, unsigned int depth);
+    // Reads the components of a SEQUENCE or SET whose header was read, inside an element ending at
+    // `limit`, each by `component(end)` (false: give up), through the end-of-contents octets of the
+    // indefinite form.
+    template <typename Component>
+    bool components(const Header& header, const unsigned char* limit, Component&& component);
+    // Whether the decoder takes a primitive element (or a tagged one, kept as its encoding) with these
+    // contents; what it does not take is read, or refused, by the stream decoder.
+    bool takes(unsigned char identifier, const unsigned char* contents, std::size_t length) const;
+    // The value of an element that takes() accepted; `start` is where its identifier octets begin.
     Owned<> primitive(unsigned char identifier, const unsigned char* start, const unsigned char* contents,
                       std::size_t length) const;
-    Owned<> otherPrimitive(unsigned char identifier, const unsigned char* start, const unsigned char* contents,
-                           std::size_t length) const;
-    // A SEQUENCE or SET whose header was read, inside an element ending at `limit`.
-    Owned<> structure(const Header& header, const unsigned char* limit, unsigned int depth);
-    // Components of an indefinite-length element through its end-of-contents octets.
-    bool componentsUntilEnd(ASNStructured& structure, const unsigned char* limit, unsigned int depth);
+    static Owned<> otherPrimitive(unsigned char identifier, const unsigned char* start,
+                                  const unsigned char* contents, std::size_t length);
 
     const unsigned char* at_;
     const unsigned char* const end_;

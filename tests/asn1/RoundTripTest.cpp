@@ -1,11 +1,14 @@
 // Random value trees: encoded, decoded by both decoders, encoded again; truncated and damaged
 // encodings fail cleanly and leave nothing behind.
 #include "RandomTrees.h"
+#include "zentrik/asn1/DirectDecoder.h"
 #include "support/ChunkedInputStream.h"
 #include "support/DecodeAgreement.h"
 
 namespace codec_test {
 namespace {
+
+using Ostrel::DirectDecoder;
 
 TEST(ASN1RoundTrip, RandomTreesSurviveBothDecodersAndEncodeToTheSameOctets) {
     TreeMaker maker(20240607);
@@ -83,6 +86,14 @@ TEST(ASN1RoundTrip, DamagedEncodingsDecodeOrFailButNeverMisbehave) {
                                                         damaged), "");
         EXPECT_EQ(zentrik_test::memoryAndStreamDisagree([](InputStream& in) { return BERCoder::decode(in); },
                                                         damaged), "");
+        // The decoder's check without values takes exactly what it decodes.
+        for (const auto rules : {DirectDecoder::Rules::der, DirectDecoder::Rules::ber}) {
+            std::size_t checked = 0, decoded = 0;
+            const unsigned char* end = damaged.data() + damaged.size();
+            const bool passes = DirectDecoder(damaged.data(), end, rules).check(checked);
+            EXPECT_EQ(passes, DirectDecoder(damaged.data(), end, rules).decode(decoded) != nullptr);
+            EXPECT_EQ(checked, decoded);
+        }
         SmartPointer<ASN1Object> der, ber;
         const bool derRead = !outcomeOf([&] { der = DERCoder::decode(damaged); }).failed();
         const bool berRead = !outcomeOf([&] { ber = BERCoder::decode(damaged); }).failed();
