@@ -89,7 +89,8 @@ Owned<> DirectDecoder::element(const unsigned char* limit, unsigned int depth) {
     }
     const unsigned char* const contents = at_;
     at_ += h.length;
-    if (!takes(h.identifier, contents, h.length)) return nullptr;
+    // An identifier's octets are checked as they are stored (primitive gives null for bad ones).
+    if (h.identifier != ASNTag::OBJECT_IDENTIFIER && !takes(h.identifier, contents, h.length)) return nullptr;
     return primitive(h.identifier, start, contents, h.length);
 }
 
