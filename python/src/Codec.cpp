@@ -11,6 +11,7 @@
 #include "NodeType.h"
 #include "zentrik/asn1/BERCoder.h"
 #include "zentrik/asn1/DERCoder.h"
+#include "zentrik/asn1/DirectDecoder.h"
 #include "zentrik/platform/asn1/ASN1.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
@@ -28,8 +29,14 @@ py::bytes asBytes(const py::object& data) {
 
 namespace {
 
-// The library's own decoder over the whole encoding, so that every value it refuses is refused here too.
+// The library's own verdict on the whole encoding, so that every value it refuses is refused here too:
+// its direct decoder's check, which builds no values, and where that leaves the octets to the stream
+// decoder, a decode that reports the fault (or takes the octets after all).
 void libraryCheck(const Tree& tree) {
+    using Rules = Ostrel::DirectDecoder::Rules;
+    const unsigned char* end = tree.data + tree.elements[0].end;
+    std::size_t used = 0;
+    if (Ostrel::DirectDecoder(tree.data, end, tree.der ? Rules::der : Rules::ber).check(used)) return;
     const Velmora::ByteArray octets(tree.data, tree.elements[0].end);
     if (tree.der)
         Ostrel::DERCoder::decode(octets);
