@@ -9,6 +9,7 @@
 #include "Bindings.h"
 #include "ElementProperties.h"
 #include "Errors.h"
+#include "NodeObjects.h"
 
 namespace py = pybind11;
 
@@ -21,23 +22,7 @@ const char* className(unsigned int classBits) {
 
 namespace {
 
-struct TreeObject {
-    PyObject_HEAD Tree tree;
-};
-
-// The tag, class, offset and length are Python objects made with the node, read as plain member
-// slots (which the interpreter reads as fast as the slots of a Python class); everything else is
-// made when asked for.
-struct NodeObject {
-    PyObject_HEAD TreeObject* owner;
-    PyObject* tag;
-    PyObject* cls;
-    PyObject* offset;
-    PyObject* length;
-    std::uint32_t index;
-};
-
-// Freed node objects kept for the next nodes: a traversal makes and drops nodes by the hundred.
+// Freed root nodes kept for the next decodes (the other nodes live in their tree's block).
 class NodeFreeList {
   public:
     NodeObject* take() { return count_ ? slots_[--count_] : nullptr; }
@@ -48,7 +33,7 @@ class NodeFreeList {
     }
 
   private:
-    static constexpr std::size_t kCapacity = 256;
+    static constexpr std::size_t kCapacity = 64;
     NodeObject* slots_[kCapacity] = {};
     std::size_t count_ = 0;
 };
@@ -57,37 +42,27 @@ NodeFreeList freeNodes;  // guarded by the GIL
 
 PyTypeObject* treeType = nullptr;
 PyTypeObject* nodeType = nullptr;
-PyObject* classNames[4] = {};
+PyTypeObject* rootType = nullptr;  // a Node whose children and value are made when first asked for
 
 void deallocTree(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
-    reinterpret_cast<TreeObject*>(self)->tree.~Tree();
+    auto* owner = reinterpret_cast<TreeObject*>(self);
+    owner->tree.~Tree();
+    PyMem_Free(owner->descendants);
     type->tp_free(self);
     Py_DECREF(type);
 }
 
-PyObject* newReference(PyObject* object) {
-    Py_INCREF(object);
-    return object;
-}
-
-PyObject* newNode(TreeObject* owner, std::uint32_t index) {
+// The root node, the only one made before its descendants.
+PyObject* newRoot(TreeObject* owner) {
     NodeObject* node = freeNodes.take();
     if (node)
-        PyObject_Init(reinterpret_cast<PyObject*>(node), nodeType);
+        PyObject_Init(reinterpret_cast<PyObject*>(node), rootType);
     else
-        node = PyObject_New(NodeObject, nodeType);
+        node = PyObject_New(NodeObject, rootType);
     if (!node) return nullptr;
-    const Element& e = owner->tree.elements[index];
-    node->owner = reinterpret_cast<TreeObject*>(newReference(reinterpret_cast<PyObject*>(owner)));
-    node->index = index;
-    node->tag = PyLong_FromUnsignedLong(e.tag);
-    node->cls = newReference(classNames[e.classBits() >> 6]);
-    node->offset = PyLong_FromUnsignedLongLong(e.offset);
-    node->length = e.indefinite ? newReference(Py_None)
-                                : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
-    if (node->tag && node->offset && node->length)
-        return reinterpret_cast<PyObject*>(node);
+    node->inBlock = false;
+    if (fillNode(node, owner, 0)) return reinterpret_cast<PyObject*>(node);
     Py_DECREF(node);
     return nullptr;
 }
@@ -95,10 +70,18 @@ PyObject* newNode(TreeObject* owner, std::uint32_t index) {
 void deallocNode(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     auto* node = reinterpret_cast<NodeObject*>(self);
-    for (PyObject* member : {node->tag, node->cls, node->offset, node->length}) Py_XDECREF(member);
-    Py_DECREF(node->owner);
-    if (!freeNodes.keep(node)) type->tp_free(self);
+    Py_XDECREF(node->children);
+    Py_XDECREF(node->value);
+    Py_XDECREF(node->tag);
+    Py_XDECREF(node->cls);
+    Py_XDECREF(node->constructed);
+    Py_XDECREF(node->offset);
+    Py_XDECREF(node->headerLength);
+    Py_XDECREF(node->length);
+    PyObject* owner = reinterpret_cast<PyObject*>(node->owner);
+    if (!node->inBlock && !freeNodes.keep(node)) type->tp_free(self);
     Py_DECREF(type);
+    Py_DECREF(owner);  // last: a node in the tree's block goes with the tree
 }
 
 const Tree& treeOf(PyObject* self) {
@@ -114,65 +97,45 @@ PyObject* octets(PyObject* self, std::uint64_t begin, std::uint64_t end) {
                                      static_cast<Py_ssize_t>(end - begin));
 }
 
-// The indexes of an element's children: each child's subtree ends where the next child starts.
-template <typename Visit>
-void forEachChild(PyObject* self, Visit&& visit) {
-    const Element& element = elementOf(self);
-    if (!element.constructed()) return;
-    const auto& elements = treeOf(self).elements;
-    for (std::uint32_t i = reinterpret_cast<NodeObject*>(self)->index + 1; i < element.subtreeEnd;
-         i = elements[i].subtreeEnd)
-        visit(i);
+// The node's children list (borrowed); the root's descendants are made when first asked for.
+PyObject* childList(PyObject* self) {
+    auto* node = reinterpret_cast<NodeObject*>(self);
+    if (!node->children) node->children = makeDescendants(node->owner, nodeType);
+    return node->children;
+}
+
+PyObject* rootChildren(PyObject* self, void*) {
+    PyObject* list = childList(self);
+    Py_XINCREF(list);
+    return list;
 }
 
 Py_ssize_t childCount(PyObject* self) {
-    Py_ssize_t count = 0;
-    forEachChild(self, [&count](std::uint32_t) { ++count; });
-    return count;
-}
-
-PyObject* children(PyObject* self, void*) {
-    PyObject* list = PyList_New(childCount(self));
-    if (!list) return nullptr;
-    Py_ssize_t at = 0;
-    TreeObject* owner = reinterpret_cast<NodeObject*>(self)->owner;
-    bool failed = false;
-    forEachChild(self, [&](std::uint32_t i) {
-        PyObject* child = failed ? nullptr : newNode(owner, i);
-        failed = failed || !child;
-        if (child) PyList_SET_ITEM(list, at++, child);
-    });
-    if (!failed) return list;
-    Py_DECREF(list);
-    return nullptr;
+    PyObject* list = childList(self);
+    return list ? PyList_GET_SIZE(list) : -1;
 }
 
 PyObject* childAt(PyObject* self, Py_ssize_t wanted) {
-    std::uint32_t found = 0;
-    Py_ssize_t at = 0;
-    forEachChild(self, [&](std::uint32_t i) { found = at++ == wanted ? i : found; });
-    if (wanted < 0 || wanted >= at) {
+    PyObject* list = childList(self);
+    if (!list) return nullptr;
+    if (wanted < 0 || wanted >= PyList_GET_SIZE(list)) {
         PyErr_SetString(PyExc_IndexError, "child index out of range");
         return nullptr;
     }
-    return newNode(reinterpret_cast<NodeObject*>(self)->owner, found);
+    return newReference(PyList_GET_ITEM(list, wanted));
 }
 
 PyObject* iterate(PyObject* self) {
-    PyObject* list = children(self, nullptr);
-    if (!list) return nullptr;
-    PyObject* iterator = PyObject_GetIter(list);
-    Py_DECREF(list);
-    return iterator;
+    PyObject* list = childList(self);
+    return list ? PyObject_GetIter(list) : nullptr;
 }
 
-PyObject* value(PyObject* self, void*) {
-    try {
-        return valueOf(treeOf(self), reinterpret_cast<NodeObject*>(self)->index);
-    } catch (...) {
-        raiseCurrentException();
-        return nullptr;
-    }
+// The root's value, made when first asked for (the other nodes' are made with them).
+PyObject* rootValue(PyObject* self, void*) {
+    auto* node = reinterpret_cast<NodeObject*>(self);
+    if (!node->value) node->value = nodeValue(node->owner->tree, node->index);
+    Py_XINCREF(node->value);
+    return node->value;
 }
 
 // The number of unused bits of a primitive BIT STRING, 0 for every other element.
@@ -189,14 +152,6 @@ PyObject* der(PyObject* self, void*) {
 
 PyObject* contents(PyObject* self, void*) {
     return octets(self, elementOf(self).contentsOffset(), elementOf(self).contentsEnd);
-}
-
-PyObject* constructed(PyObject* self, void*) {
-    return PyBool_FromLong(elementOf(self).constructed());
-}
-
-PyObject* headerLength(PyObject* self, void*) {
-    return PyLong_FromUnsignedLong(elementOf(self).headerLength);
 }
 
 PyObject* isDer(PyObject* self, void*) {
@@ -218,22 +173,29 @@ PyObject* describe(PyObject* self) {
     { name, T_OBJECT_EX, static_cast<Py_ssize_t>(offsetof(NodeObject, field)), READONLY, doc }
 
 PyMemberDef nodeMembers[] = {
+    ZENTRIK_NODE_MEMBER("children", children, "The elements inside."),
+    ZENTRIK_NODE_MEMBER("value", value, "The value as a Python object."),
     ZENTRIK_NODE_MEMBER("tag", tag, "The tag number."),
     ZENTRIK_NODE_MEMBER("cls", cls, "universal, application, context or private."),
+    ZENTRIK_NODE_MEMBER("constructed", constructed, "Whether the element holds elements."),
     ZENTRIK_NODE_MEMBER("offset", offset, "Where the identifier octets start."),
+    ZENTRIK_NODE_MEMBER("header_length", headerLength, "The identifier and length octets' count."),
     ZENTRIK_NODE_MEMBER("length", length, "The contents' length; None when indefinite."),
     {nullptr, 0, 0, 0, nullptr},
 };
 
 PyGetSetDef nodeProperties[] = {
-    {"constructed", constructed, nullptr, "Whether the element holds elements.", nullptr},
-    {"header_length", headerLength, nullptr, "The identifier and length octets' count.", nullptr},
-    {"value", value, nullptr, "The value as a Python object.", nullptr},
     {"unused_bits", unusedBits, nullptr, "A BIT STRING's unused bits.", nullptr},
-    {"children", children, nullptr, "The elements inside.", nullptr},
     {"der", der, nullptr, "The element's octets.", nullptr},
     {"contents", contents, nullptr, "The contents octets.", nullptr},
     {"is_der", isDer, nullptr, "Whether the tree was decoded as DER.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+// The root's children and value are made when first asked for: they hide the members.
+PyGetSetDef rootProperties[] = {
+    {"children", rootChildren, nullptr, "The elements inside.", nullptr},
+    {"value", rootValue, nullptr, "The value as a Python object.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -251,13 +213,21 @@ PyType_Slot nodeSlots[] = {
     {0, nullptr},
 };
 
+PyType_Slot rootSlots[] = {
+    {Py_tp_getset, rootProperties},
+    {Py_tp_doc, const_cast<char*>("The outermost element of a decoded encoding.")},
+    {0, nullptr},
+};
+
 PyType_Spec treeSpec = {"zentrik._native._Tree", sizeof(TreeObject), 0,
                         Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, treeSlots};
 PyType_Spec nodeSpec = {"zentrik._native.Node", sizeof(NodeObject), 0,
-                        Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, nodeSlots};
+                        Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, nodeSlots};
+PyType_Spec rootSpec = {"zentrik._native.RootNode", sizeof(NodeObject), 0,
+                        Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, rootSlots};
 
-PyTypeObject* typeOf(PyType_Spec& layout) {
-    PyObject* type = PyType_FromSpec(&layout);
+PyTypeObject* typeOf(PyType_Spec& layout, PyTypeObject* base = nullptr) {
+    PyObject* type = PyType_FromSpecWithBases(&layout, reinterpret_cast<PyObject*>(base));
     if (!type) throw py::error_already_set();
     return reinterpret_cast<PyTypeObject*>(type);
 }
@@ -267,7 +237,7 @@ PyTypeObject* typeOf(PyType_Spec& layout) {
 void bindNode(py::module_& module) {
     treeType = typeOf(treeSpec);
     nodeType = typeOf(nodeSpec);
-    for (unsigned int i = 0; i < 4; ++i) classNames[i] = PyUnicode_InternFromString(className(i << 6));
+    rootType = typeOf(rootSpec, nodeType);
     module.add_object("Node", py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(nodeType)));
 }
 
@@ -279,6 +249,7 @@ py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
     TreeObject* owner = PyObject_New(TreeObject, treeType);
     if (!owner) throw py::error_already_set();
     new (&owner->tree) Tree();
+    owner->descendants = nullptr;
     const py::object keep = py::reinterpret_steal<py::object>(reinterpret_cast<PyObject*>(owner));
     Tree& tree = owner->tree;
     tree.der = der;
@@ -295,7 +266,7 @@ py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
         py::gil_scoped_release unlocked;
         read();
     }
-    PyObject* root = newNode(owner, 0);
+    PyObject* root = newRoot(owner);
     if (!root) throw py::error_already_set();
     return py::reinterpret_steal<py::object>(root);
 }

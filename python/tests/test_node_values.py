@@ -83,3 +83,21 @@ def test_node_protocol():
             der.decode(not_octets)
     big = der.decode(der.octet_string(bytes(range(256)) * 80).der)  # large enough to drop the GIL
     assert big.value == bytes(range(256)) * 80 and big.header_length == 4 and not big.constructed
+
+
+@pytest.mark.parametrize("first_access", [
+    lambda root: root.children, lambda root: len(root), lambda root: root[1], lambda root: list(root),
+])
+def test_descendants_made_once_whatever_asks_first(first_access):
+    """The root's children are made together with every node below them, by whichever access comes
+    first; every later access gives those same nodes."""
+    root = ber.decode(bytes.fromhex("3080") + der.sequence([der.integer(300), der.octet_string(b"ab")]).der
+                      + der.null().der + bytes(2))
+    first_access(root)
+    inner, null = root.children
+    assert root[0] is inner and list(root)[1] is null and len(root) == 2
+    assert isinstance(root, zentrik.Node) and type(inner) is zentrik.Node
+    assert root.value is None and root.length is None and inner.children[0].value == 300
+    assert [(n.offset, n.header_length, n.length, n.constructed) for n in inner] == [(4, 2, 2, False),
+                                                                                   (8, 2, 2, False)]
+    assert inner[1].value == b"ab" and null.children == [] and null.value is None

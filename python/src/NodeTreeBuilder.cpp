@@ -1,0 +1,112 @@
+// Makes the nodes of a decoded tree in one pass: one allocation for all of them, their members, and
+// each element's children list.
+#include "Errors.h"
+#include "NodeObjects.h"
+
+namespace zentrik_py {
+
+const char* className(unsigned int classBits);
+
+namespace {
+
+// The interned class names, by the class bits shifted down.
+PyObject* const* classNames() {
+    static PyObject* const names[4] = {
+        PyUnicode_InternFromString(className(0x00)), PyUnicode_InternFromString(className(0x40)),
+        PyUnicode_InternFromString(className(0x80)), PyUnicode_InternFromString(className(0xC0))};
+    return names;
+}
+
+class DescendantBuilder {
+  public:
+    DescendantBuilder(TreeObject* owner, PyTypeObject* nodeType)
+        : owner_(owner), type_(nodeType), elements_(owner->tree.elements) {}
+
+    PyObject* run() {
+        const std::uint32_t count = static_cast<std::uint32_t>(elements_.size());
+        if (count > 1) {
+            block_ = static_cast<NodeObject*>(PyMem_Malloc((count - 1) * sizeof(NodeObject)));
+            if (!block_) return PyErr_NoMemory();
+        }
+        for (std::uint32_t i = 1; i < count; ++i) {
+            NodeObject* node = at(i);
+            PyObject_Init(reinterpret_cast<PyObject*>(node), type_);
+            node->inBlock = true;
+            made_ = i;
+            if (!fillNode(node, owner_, i) || !(node->value = nodeValue(owner_->tree, i))) return failed(nullptr);
+        }
+        PyObject* rootChildren = childList(0);
+        if (!rootChildren) return failed(nullptr);
+        for (std::uint32_t i = 1; i < count; ++i)
+            if (!(at(i)->children = childList(i))) return failed(rootChildren);
+        // The lists hold the only references from here on.
+        for (std::uint32_t i = 1; i < count; ++i) Py_DECREF(reinterpret_cast<PyObject*>(at(i)));
+        owner_->descendants = block_;
+        return rootChildren;
+    }
+
+  private:
+    NodeObject* at(std::uint32_t index) const { return block_ + (index - 1); }
+
+    // The list of element `index`'s children, each with a reference of its own.
+    PyObject* childList(std::uint32_t index) const {
+        const Element& element = elements_[index];
+        const std::uint32_t end = element.constructed() ? element.subtreeEnd : index + 1;
+        Py_ssize_t count = 0;
+        for (std::uint32_t i = index + 1; i < end; i = elements_[i].subtreeEnd) ++count;
+        PyObject* list = PyList_New(count);
+        if (!list) return nullptr;
+        Py_ssize_t slot = 0;
+        for (std::uint32_t i = index + 1; i < end; i = elements_[i].subtreeEnd)
+            PyList_SET_ITEM(list, slot++, newReference(reinterpret_cast<PyObject*>(at(i))));
+        return list;
+    }
+
+    // Releases every node made so far (and `rootChildren`), then the block; returns nullptr.
+    PyObject* failed(PyObject* rootChildren) {
+        Py_XDECREF(rootChildren);
+        for (std::uint32_t i = 1; i <= made_; ++i) Py_CLEAR(at(i)->children);
+        for (std::uint32_t i = 1; i <= made_; ++i) Py_DECREF(reinterpret_cast<PyObject*>(at(i)));
+        PyMem_Free(block_);
+        return nullptr;
+    }
+
+    TreeObject* owner_;
+    PyTypeObject* type_;
+    const std::vector<Element>& elements_;
+    NodeObject* block_ = nullptr;
+    std::uint32_t made_ = 0;
+};
+
+}  // namespace
+
+bool fillNode(NodeObject* node, TreeObject* owner, std::uint32_t index) {
+    const Element& e = owner->tree.elements[index];
+    node->owner = reinterpret_cast<TreeObject*>(newReference(reinterpret_cast<PyObject*>(owner)));
+    node->index = index;
+    node->children = nullptr;
+    node->value = nullptr;
+    node->tag = PyLong_FromUnsignedLong(e.tag);
+    node->cls = newReference(classNames()[e.classBits() >> 6]);
+    node->constructed = newReference(e.constructed() ? Py_True : Py_False);
+    node->offset = PyLong_FromUnsignedLongLong(e.offset);
+    node->headerLength = PyLong_FromUnsignedLong(e.headerLength);
+    node->length =
+        e.indefinite ? newReference(Py_None) : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
+    return node->tag && node->offset && node->headerLength && node->length;
+}
+
+PyObject* nodeValue(const Tree& tree, std::uint32_t index) {
+    try {
+        return valueOf(tree, index);
+    } catch (...) {
+        raiseCurrentException();
+        return nullptr;
+    }
+}
+
+PyObject* makeDescendants(TreeObject* owner, PyTypeObject* nodeType) {
+    return DescendantBuilder(owner, nodeType).run();
+}
+
+}  // namespace zentrik_py
