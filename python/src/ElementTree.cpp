@@ -86,19 +86,15 @@ class ElementReader {
     }
 
     void check(Fault fault, std::uint64_t at, std::uint64_t limit, const char* octets) const {
-        if (fault == Fault::none) return;  // the message below is built only for a fault
+        if (fault != Fault::none) refuse(fault, at, limit, octets);  // kept out of the reading path
+    }
+
+    [[noreturn]] void refuse(Fault fault, std::uint64_t at, std::uint64_t limit, const char* octets) const {
         const std::string what = std::string("the ") + octets + " octets at offset " + std::to_string(at);
-        switch (fault) {
-            case Fault::none:
-                return;
-            case Fault::missing:
-            case Fault::ended:
-                missing(at, limit, "the data ends inside " + what);
-            case Fault::padded:
-                throw StructureError(failures::kMalformed, at, what + " pad a number with 0x80");
-            case Fault::tooLarge:
-                throw StructureError(failures::kUnrepresentable, at, what + " hold a number too large");
-        }
+        if (fault == Fault::padded) throw StructureError(failures::kMalformed, at, what + " pad a number with 0x80");
+        if (fault == Fault::tooLarge)
+            throw StructureError(failures::kUnrepresentable, at, what + " hold a number too large");
+        missing(at, limit, "the data ends inside " + what);  // missing or ended
     }
 
     // Octets missing: the data has ended (26), or the enclosing element has (28).

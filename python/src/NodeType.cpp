@@ -173,7 +173,7 @@ PyObject* describe(PyObject* self) {
     { name, T_OBJECT_EX, static_cast<Py_ssize_t>(offsetof(NodeObject, field)), READONLY, doc }
 
 PyMemberDef nodeMembers[] = {
-    ZENTRIK_NODE_MEMBER("children", children, "The elements inside."),
+    ZENTRIK_NODE_MEMBER("children", children, "The elements inside: the tree's own list, not to be changed."),
     ZENTRIK_NODE_MEMBER("value", value, "The value as a Python object."),
     ZENTRIK_NODE_MEMBER("tag", tag, "The tag number."),
     ZENTRIK_NODE_MEMBER("cls", cls, "universal, application, context or private."),
