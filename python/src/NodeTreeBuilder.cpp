@@ -9,12 +9,28 @@ const char* className(unsigned int classBits);
 
 namespace {
 
-// The interned class names, by the class bits shifted down.
-PyObject* const* classNames() {
-    static PyObject* const names[4] = {
-        PyUnicode_InternFromString(className(0x00)), PyUnicode_InternFromString(className(0x40)),
-        PyUnicode_InternFromString(className(0x80)), PyUnicode_InternFromString(className(0xC0))};
-    return names;
+// The objects the nodes of every tree share: the interned class names and the integers below 256.
+class SharedObjects {
+  public:
+    SharedObjects() {
+        for (unsigned int i = 0; i < 4; ++i) classNames_[i] = PyUnicode_InternFromString(className(i << 6));
+        for (unsigned int i = 0; i < kIntegers; ++i) integers_[i] = PyLong_FromUnsignedLong(i);
+    }
+
+    PyObject* cls(unsigned int classBits) const { return newReference(classNames_[classBits >> 6]); }
+    PyObject* integer(std::uint64_t value) const {
+        return value < kIntegers ? newReference(integers_[value]) : PyLong_FromUnsignedLongLong(value);
+    }
+
+  private:
+    static constexpr unsigned int kIntegers = 256;
+    PyObject* classNames_[4];
+    PyObject* integers_[kIntegers];
+};
+
+const SharedObjects& sharedObjects() {
+    static const SharedObjects shared;  // made under the GIL, on the first decode
+    return shared;
 }
 
 class DescendantBuilder {
@@ -92,13 +108,13 @@ bool fillNode(NodeObject* node, TreeObject* owner, std::uint32_t index) {
     node->index = index;
     node->children = nullptr;
     node->value = nullptr;
-    node->tag = PyLong_FromUnsignedLong(e.tag);
-    node->cls = newReference(classNames()[e.classBits() >> 6]);
+    const SharedObjects& shared = sharedObjects();
+    node->tag = shared.integer(e.tag);
+    node->cls = shared.cls(e.classBits());
     node->constructed = newReference(e.constructed() ? Py_True : Py_False);
-    node->offset = PyLong_FromUnsignedLongLong(e.offset);
-    node->headerLength = PyLong_FromUnsignedLong(e.headerLength);
-    node->length =
-        e.indefinite ? newReference(Py_None) : PyLong_FromUnsignedLongLong(e.contentsEnd - e.contentsOffset());
+    node->offset = shared.integer(e.offset);
+    node->headerLength = shared.integer(e.headerLength);
+    node->length = e.indefinite ? newReference(Py_None) : shared.integer(e.contentsEnd - e.contentsOffset());
     return node->tag && node->offset && node->headerLength && node->length;
 }
 
