@@ -16,17 +16,22 @@ inline PyObject* newReference(PyObject* object) {
     return object;
 }
 
+// Memory holding nodes made together, chained to the tree's earlier blocks.
+struct NodeBlock {
+    NodeBlock* next;
+};
+
 struct TreeObject {
     PyObject_HEAD Tree tree;
-    NodeObject* descendants;  // the nodes of elements 1 .. n-1 in one allocation; nullptr until made
+    NodeBlock* blocks;  // freed with the tree, which every node keeps alive
 };
 
 // Every attribute a traversal reads is a Python object made with the node and read as a member
 // slot, which the interpreter reads as fast as a slot of a Python class.
 struct NodeObject {
     PyObject_HEAD TreeObject* owner;
-    PyObject* children;  // a list; the root's is made with its descendants, when first asked for
-    PyObject* value;     // the root's is made when first asked for
+    PyObject* children;  // a list; a pending node's is made with its descendants, when first asked for
+    PyObject* value;     // a pending node's is made when first asked for
     PyObject* tag;
     PyObject* cls;
     PyObject* constructed;
@@ -34,7 +39,7 @@ struct NodeObject {
     PyObject* headerLength;
     PyObject* length;
     std::uint32_t index;
-    bool inBlock;  // lives in its tree's `descendants`, which the tree frees
+    bool inBlock;  // lives in one of its tree's blocks
 };
 
 // Fills the members of `node` but children and value, for element `index` of `owner` (whose
@@ -45,8 +50,14 @@ bool fillNode(NodeObject* node, TreeObject* owner, std::uint32_t index);
 // An element's value as a new reference; nullptr with a Python error set.
 PyObject* nodeValue(const Tree& tree, std::uint32_t index);
 
-// Makes the nodes of every element below the root in one pass, with their values and each one's
-// list of children, and returns the root's list (a new reference; nullptr with a Python error set).
-PyObject* makeDescendants(TreeObject* owner, PyTypeObject* nodeType);
+// Subtrees of at most this many elements are made whole, in one pass; a larger one gets its
+// children only, each a pending node, so that memory grows with what is looked at.
+constexpr std::uint32_t kWholeSubtree = 16384;
+
+// Makes the nodes below element `parent`: the whole subtree (with values and children lists) when
+// it is small enough, else the children only, of type `pendingType`. Returns the parent's list
+// of children (a new reference; nullptr with a Python error set).
+PyObject* makeDescendants(TreeObject* owner, std::uint32_t parent, PyTypeObject* nodeType,
+                          PyTypeObject* pendingType);
 
 }  // namespace zentrik_py

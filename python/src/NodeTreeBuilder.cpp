@@ -1,5 +1,5 @@
-// Makes the nodes of a decoded tree in one pass: one allocation for all of them, their members, and
-// each element's children list.
+// Makes the nodes below an element in one pass: one allocation for all of them, their members, and
+// each one's children list.
 #include "Errors.h"
 #include "NodeObjects.h"
 
@@ -35,69 +35,93 @@ const SharedObjects& sharedObjects() {
 
 class DescendantBuilder {
   public:
-    DescendantBuilder(TreeObject* owner, PyTypeObject* nodeType)
-        : owner_(owner), type_(nodeType), elements_(owner->tree.elements) {}
+    DescendantBuilder(TreeObject* owner, std::uint32_t parent, PyTypeObject* nodeType, PyTypeObject* pendingType)
+        : owner_(owner), elements_(owner->tree.elements), parent_(parent),
+          whole_(elements_[parent].subtreeEnd - parent - 1 <= kWholeSubtree),
+          type_(whole_ ? nodeType : pendingType) {}
 
     PyObject* run() {
-        const std::uint32_t count = static_cast<std::uint32_t>(elements_.size());
-        if (count > 1) {
-            block_ = static_cast<NodeObject*>(PyMem_Malloc((count - 1) * sizeof(NodeObject)));
-            if (!block_) return PyErr_NoMemory();
-        }
-        for (std::uint32_t i = 1; i < count; ++i) {
-            NodeObject* node = at(i);
-            PyObject_Init(reinterpret_cast<PyObject*>(node), type_);
-            node->inBlock = true;
-            made_ = i;
-            if (!fillNode(node, owner_, i) || !(node->value = nodeValue(owner_->tree, i))) return failed(nullptr);
-        }
+        count_ = whole_ ? elements_[parent_].subtreeEnd - parent_ - 1 : childCount(parent_);
+        if (count_ > 0 && !allocate()) return PyErr_NoMemory();
+        if (!makeNodes()) return failed(nullptr);
         noChildren_ = PyList_New(0);
-        PyObject* rootChildren = noChildren_ ? childList(0) : nullptr;
-        if (!rootChildren) return failed(nullptr);
-        for (std::uint32_t i = 1; i < count; ++i)
-            if (!(at(i)->children = childList(i))) return failed(rootChildren);
+        PyObject* children = noChildren_ ? childList(parent_) : nullptr;
+        if (!children) return failed(nullptr);
+        for (std::uint32_t k = 0; whole_ && k < count_; ++k)
+            if (!(nodes_[k].children = childList(nodes_[k].index))) return failed(children);
         // The lists hold the only references from here on.
-        for (std::uint32_t i = 1; i < count; ++i) Py_DECREF(reinterpret_cast<PyObject*>(at(i)));
+        for (std::uint32_t k = 0; k < count_; ++k) Py_DECREF(reinterpret_cast<PyObject*>(nodes_ + k));
         Py_DECREF(noChildren_);
-        owner_->descendants = block_;
-        return rootChildren;
+        if (block_) {
+            block_->next = owner_->blocks;
+            owner_->blocks = block_;
+        }
+        return children;
     }
 
   private:
-    NodeObject* at(std::uint32_t index) const { return block_ + (index - 1); }
+    bool allocate() {
+        block_ = static_cast<NodeBlock*>(PyMem_Malloc(sizeof(NodeObject) * (count_ + 1)));
+        nodes_ = reinterpret_cast<NodeObject*>(block_) + 1;  // the first node's room holds the chain
+        return block_ != nullptr;
+    }
 
-    // The list of element `index`'s children, each with a reference of its own. The primitives of
-    // a tree share one empty list: a third of the lists a certificate would need otherwise.
-    PyObject* childList(std::uint32_t index) const {
-        const Element& element = elements_[index];
-        if (!element.constructed()) return newReference(noChildren_);
-        const std::uint32_t end = element.subtreeEnd;
-        Py_ssize_t count = 0;
+    // The nodes of the whole subtree, values included, or of the children only.
+    bool makeNodes() {
+        std::uint32_t element = parent_ + 1;
+        for (std::uint32_t k = 0; k < count_; ++k) {
+            NodeObject* node = nodes_ + k;
+            PyObject_Init(reinterpret_cast<PyObject*>(node), type_);
+            node->inBlock = true;
+            made_ = k + 1;
+            if (!fillNode(node, owner_, element)) return false;
+            if (whole_ && !(node->value = nodeValue(owner_->tree, element))) return false;
+            element = whole_ ? element + 1 : elements_[element].subtreeEnd;
+        }
+        return true;
+    }
+
+    std::uint32_t childCount(std::uint32_t index) const {
+        std::uint32_t count = 0;
+        const std::uint32_t end = elements_[index].constructed() ? elements_[index].subtreeEnd : index + 1;
         for (std::uint32_t i = index + 1; i < end; i = elements_[i].subtreeEnd) ++count;
-        PyObject* list = PyList_New(count);
+        return count;
+    }
+
+    // The list of element `index`'s children, each with a reference of its own. The primitives
+    // share one empty list: a third of the lists a certificate would need otherwise.
+    PyObject* childList(std::uint32_t index) const {
+        if (!elements_[index].constructed()) return newReference(noChildren_);
+        PyObject* list = PyList_New(childCount(index));
         if (!list) return nullptr;
         Py_ssize_t slot = 0;
-        for (std::uint32_t i = index + 1; i < end; i = elements_[i].subtreeEnd)
-            PyList_SET_ITEM(list, slot++, newReference(reinterpret_cast<PyObject*>(at(i))));
+        for (std::uint32_t i = index + 1; i < elements_[index].subtreeEnd; i = elements_[i].subtreeEnd) {
+            NodeObject* child = whole_ ? nodes_ + (i - parent_ - 1) : nodes_ + slot;
+            PyList_SET_ITEM(list, slot++, newReference(reinterpret_cast<PyObject*>(child)));
+        }
         return list;
     }
 
-    // Releases every node made so far (and `rootChildren`), then the block; returns nullptr.
-    PyObject* failed(PyObject* rootChildren) {
-        Py_XDECREF(rootChildren);
+    // Releases every node made so far (and `children`), then the block; returns nullptr.
+    PyObject* failed(PyObject* children) {
+        Py_XDECREF(children);
         Py_XDECREF(noChildren_);
-        for (std::uint32_t i = 1; i <= made_; ++i) Py_CLEAR(at(i)->children);
-        for (std::uint32_t i = 1; i <= made_; ++i) Py_DECREF(reinterpret_cast<PyObject*>(at(i)));
+        for (std::uint32_t k = 0; k < made_; ++k) Py_CLEAR(nodes_[k].children);
+        for (std::uint32_t k = 0; k < made_; ++k) Py_DECREF(reinterpret_cast<PyObject*>(nodes_ + k));
         PyMem_Free(block_);
         return nullptr;
     }
 
     TreeObject* owner_;
-    PyTypeObject* type_;
     const std::vector<Element>& elements_;
-    NodeObject* block_ = nullptr;
-    PyObject* noChildren_ = nullptr;
+    std::uint32_t parent_;
+    bool whole_;
+    PyTypeObject* type_;
+    std::uint32_t count_ = 0;
     std::uint32_t made_ = 0;
+    NodeBlock* block_ = nullptr;
+    NodeObject* nodes_ = nullptr;
+    PyObject* noChildren_ = nullptr;
 };
 
 }  // namespace
@@ -127,8 +151,9 @@ PyObject* nodeValue(const Tree& tree, std::uint32_t index) {
     }
 }
 
-PyObject* makeDescendants(TreeObject* owner, PyTypeObject* nodeType) {
-    return DescendantBuilder(owner, nodeType).run();
+PyObject* makeDescendants(TreeObject* owner, std::uint32_t parent, PyTypeObject* nodeType,
+                          PyTypeObject* pendingType) {
+    return DescendantBuilder(owner, parent, nodeType, pendingType).run();
 }
 
 }  // namespace zentrik_py

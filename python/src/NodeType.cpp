@@ -22,7 +22,7 @@ const char* className(unsigned int classBits) {
 
 namespace {
 
-// Freed root nodes kept for the next decodes (the other nodes live in their tree's block).
+// Freed root nodes kept for the next decodes (the other nodes live in their tree's blocks).
 class NodeFreeList {
   public:
     NodeObject* take() { return count_ ? slots_[--count_] : nullptr; }
@@ -42,13 +42,17 @@ NodeFreeList freeNodes;  // guarded by the GIL
 
 PyTypeObject* treeType = nullptr;
 PyTypeObject* nodeType = nullptr;
-PyTypeObject* rootType = nullptr;  // a Node whose children and value are made when first asked for
+PyTypeObject* pendingType = nullptr;  // a Node whose children and value are made when first asked for
 
 void deallocTree(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
     auto* owner = reinterpret_cast<TreeObject*>(self);
     owner->tree.~Tree();
-    PyMem_Free(owner->descendants);
+    for (NodeBlock* block = owner->blocks; block;) {
+        NodeBlock* next = block->next;
+        PyMem_Free(block);
+        block = next;
+    }
     type->tp_free(self);
     Py_DECREF(type);
 }
@@ -57,9 +61,9 @@ void deallocTree(PyObject* self) {
 PyObject* newRoot(TreeObject* owner) {
     NodeObject* node = freeNodes.take();
     if (node)
-        PyObject_Init(reinterpret_cast<PyObject*>(node), rootType);
+        PyObject_Init(reinterpret_cast<PyObject*>(node), pendingType);
     else
-        node = PyObject_New(NodeObject, rootType);
+        node = PyObject_New(NodeObject, pendingType);
     if (!node) return nullptr;
     node->inBlock = false;
     if (fillNode(node, owner, 0)) return reinterpret_cast<PyObject*>(node);
@@ -97,14 +101,14 @@ PyObject* octets(PyObject* self, std::uint64_t begin, std::uint64_t end) {
                                      static_cast<Py_ssize_t>(end - begin));
 }
 
-// The node's children list (borrowed); the root's descendants are made when first asked for.
+// The node's children list (borrowed); a pending node's descendants are made when first asked for.
 PyObject* childList(PyObject* self) {
     auto* node = reinterpret_cast<NodeObject*>(self);
-    if (!node->children) node->children = makeDescendants(node->owner, nodeType);
+    if (!node->children) node->children = makeDescendants(node->owner, node->index, nodeType, pendingType);
     return node->children;
 }
 
-PyObject* rootChildren(PyObject* self, void*) {
+PyObject* pendingChildren(PyObject* self, void*) {
     PyObject* list = childList(self);
     Py_XINCREF(list);
     return list;
@@ -130,8 +134,8 @@ PyObject* iterate(PyObject* self) {
     return list ? PyObject_GetIter(list) : nullptr;
 }
 
-// The root's value, made when first asked for (the other nodes' are made with them).
-PyObject* rootValue(PyObject* self, void*) {
+// A pending node's value, made when first asked for (the other nodes' are made with them).
+PyObject* pendingValue(PyObject* self, void*) {
     auto* node = reinterpret_cast<NodeObject*>(self);
     if (!node->value) node->value = nodeValue(node->owner->tree, node->index);
     Py_XINCREF(node->value);
@@ -192,10 +196,10 @@ PyGetSetDef nodeProperties[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-// The root's children and value are made when first asked for: they hide the members.
-PyGetSetDef rootProperties[] = {
-    {"children", rootChildren, nullptr, "The elements inside.", nullptr},
-    {"value", rootValue, nullptr, "The value as a Python object.", nullptr},
+// A pending node's children and value are made when first asked for: they hide the members.
+PyGetSetDef pendingProperties[] = {
+    {"children", pendingChildren, nullptr, "The elements inside.", nullptr},
+    {"value", pendingValue, nullptr, "The value as a Python object.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -213,9 +217,9 @@ PyType_Slot nodeSlots[] = {
     {0, nullptr},
 };
 
-PyType_Slot rootSlots[] = {
-    {Py_tp_getset, rootProperties},
-    {Py_tp_doc, const_cast<char*>("The outermost element of a decoded encoding.")},
+PyType_Slot pendingSlots[] = {
+    {Py_tp_getset, pendingProperties},
+    {Py_tp_doc, const_cast<char*>("An element of a decoded encoding whose children are made when first asked for.")},
     {0, nullptr},
 };
 
@@ -223,8 +227,8 @@ PyType_Spec treeSpec = {"zentrik._native._Tree", sizeof(TreeObject), 0,
                         Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, treeSlots};
 PyType_Spec nodeSpec = {"zentrik._native.Node", sizeof(NodeObject), 0,
                         Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, nodeSlots};
-PyType_Spec rootSpec = {"zentrik._native.RootNode", sizeof(NodeObject), 0,
-                        Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, rootSlots};
+PyType_Spec pendingSpec = {"zentrik._native.PendingNode", sizeof(NodeObject), 0,
+                           Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, pendingSlots};
 
 PyTypeObject* typeOf(PyType_Spec& layout, PyTypeObject* base = nullptr) {
     PyObject* type = PyType_FromSpecWithBases(&layout, reinterpret_cast<PyObject*>(base));
@@ -237,7 +241,7 @@ PyTypeObject* typeOf(PyType_Spec& layout, PyTypeObject* base = nullptr) {
 void bindNode(py::module_& module) {
     treeType = typeOf(treeSpec);
     nodeType = typeOf(nodeSpec);
-    rootType = typeOf(rootSpec, nodeType);
+    pendingType = typeOf(pendingSpec, nodeType);
     module.add_object("Node", py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(nodeType)));
 }
 
@@ -249,7 +253,7 @@ py::object decodeTree(py::bytes source, bool der, void (*check)(const Tree&)) {
     TreeObject* owner = PyObject_New(TreeObject, treeType);
     if (!owner) throw py::error_already_set();
     new (&owner->tree) Tree();
-    owner->descendants = nullptr;
+    owner->blocks = nullptr;
     const py::object keep = py::reinterpret_steal<py::object>(reinterpret_cast<PyObject*>(owner));
     Tree& tree = owner->tree;
     tree.der = der;

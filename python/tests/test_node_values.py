@@ -101,3 +101,20 @@ def test_descendants_made_once_whatever_asks_first(first_access):
     assert [(n.offset, n.header_length, n.length, n.constructed) for n in inner] == [(4, 2, 2, False),
                                                                                    (8, 2, 2, False)]
     assert inner[1].value == b"ab" and null.children == [] and null.value is None
+
+
+def test_large_trees_made_one_level_at_a_time():
+    """Below an element with more descendants than are made in one go, each child makes its own
+    subtree when first asked; the nodes read the same either way."""
+    records = b"".join(b"\x30\x06\x02\x01" + bytes([i % 100]) + b"\x0c\x01" + bytes([65 + i % 26])
+                       for i in range(6000))
+    root = der.decode(b"\x30\x82" + len(records).to_bytes(2, "big") + records)
+    record = root.children[4321]
+    assert len(root) == 6000 and isinstance(record, zentrik.Node) and type(record) is not zentrik.Node
+    assert (record.offset, record.length, record.value) == (4 + 4321 * 8, 6, None)
+    number, text = record.children
+    assert type(number) is zentrik.Node and record[0] is number
+    assert (number.value, text.value, text.offset) == (21, "F", 4 + 4321 * 8 + 5)
+    del root, record
+    gc.collect()
+    assert number.der == b"\x02\x01\x15" and text.children == []
