@@ -37,8 +37,8 @@ class DescendantBuilder {
   public:
     DescendantBuilder(TreeObject* owner, std::uint32_t parent, PyTypeObject* nodeType, PyTypeObject* pendingType)
         : owner_(owner), elements_(owner->tree.elements), parent_(parent),
-          whole_(elements_[parent].subtreeEnd - parent - 1 <= kWholeSubtree),
-          type_(whole_ ? nodeType : pendingType) {}
+          whole_(elements_[parent].subtreeEnd - parent - 1 <= kWholeSubtree), nodeType_(nodeType),
+          pendingType_(pendingType), type_(whole_ ? nodeType : pendingType) {}
 
     PyObject* run() {
         count_ = whole_ ? elements_[parent_].subtreeEnd - parent_ - 1 : childCount(parent_);
@@ -75,10 +75,19 @@ class DescendantBuilder {
             node->inBlock = true;
             made_ = k + 1;
             if (!fillNode(node, owner_, element)) return false;
-            if (whole_ && !(node->value = nodeValue(owner_->tree, element))) return false;
+            if (whole_ && !(node->value = nodeValue(owner_->tree, element))) deferValue(node);
             element = whole_ ? element + 1 : elements_[element].subtreeEnd;
         }
         return true;
+    }
+
+    // A value the library refuses (in an element it did not decode as a whole, such as the
+    // contents of a tagged one) is refused when asked for, as a pending node does.
+    void deferValue(NodeObject* node) const {
+        PyErr_Clear();
+        Py_SET_TYPE(reinterpret_cast<PyObject*>(node), pendingType_);
+        Py_INCREF(pendingType_);
+        Py_DECREF(nodeType_);
     }
 
     std::uint32_t childCount(std::uint32_t index) const {
@@ -116,6 +125,8 @@ class DescendantBuilder {
     const std::vector<Element>& elements_;
     std::uint32_t parent_;
     bool whole_;
+    PyTypeObject* nodeType_;
+    PyTypeObject* pendingType_;
     PyTypeObject* type_;
     std::uint32_t count_ = 0;
     std::uint32_t made_ = 0;

@@ -126,6 +126,14 @@ def test_bad_values_raise_coder_error():
         with pytest.raises(zentrik.CoderError) as failure:
             der.decode(data)
         assert failure.value.number == number and failure.value.operation
+    # Inside a tagged element the library leaves whole, a bad value is refused when it is read,
+    # and only then: the structure around it stays readable.
+    for data in (b"\x30\x05\xa0\x03\x01\x01\x05", b"\x30\x07\x05\x00\xa0\x03\x01\x01\x05"):
+        boolean = der.decode(data).children[-1].children[0]
+        assert (boolean.tag, boolean.offset, boolean.children) == (1, len(data) - 3, [])
+        with pytest.raises(zentrik.CoderError) as failure:
+            boolean.value
+        assert failure.value.number == 8
 
 
 def test_mutated_input_never_crashes(files):
