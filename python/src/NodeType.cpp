@@ -85,7 +85,7 @@ void deallocNode(PyObject* self) {
     PyObject* owner = reinterpret_cast<PyObject*>(node->owner);
     if (!node->inBlock && !freeNodes.keep(node)) type->tp_free(self);
     Py_DECREF(type);
-    Py_DECREF(owner);  // last: a node in the tree's block goes with the tree
+    Py_DECREF(owner);  // last: a node in one of the tree's blocks goes with the tree
 }
 
 const Tree& treeOf(PyObject* self) {

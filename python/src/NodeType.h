@@ -1,6 +1,7 @@
 #pragma once
-// zentrik.Node as a plain CPython type: a reference to its tree and an element index, so that a node
-// is one small allocation and its attributes are read straight from the element records.
+// zentrik.Node as a plain CPython type: a reference to its tree, an element index and the attributes
+// a traversal reads as member slots. The root is made at decode; the nodes below it are made together
+// when its children are first asked for (see NodeObjects.h).
 #include <pybind11/pybind11.h>
 
 #include "Tree.h"

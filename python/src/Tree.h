@@ -1,6 +1,6 @@
 #pragma once
 // A decoded encoding held for Python: the octets (a bytes object kept alive) and its elements.
-// Nodes share one Tree and build their values and children only when Python asks for them.
+// Nodes share one Tree; the nodes below an element are made when Python first asks for its children.
 #include <cstdint>
 #include <vector>
 
