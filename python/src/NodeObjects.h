@@ -30,7 +30,7 @@ struct TreeObject {
 // slot, which the interpreter reads as fast as a slot of a Python class.
 struct NodeObject {
     PyObject_HEAD TreeObject* owner;
-    PyObject* children;  // a list; a pending node's is made with its descendants, when first asked for
+    PyObject* children;  // a tuple; a pending node's is made with its descendants, when first asked for
     PyObject* value;     // a pending node's is made when first asked for
     PyObject* tag;
     PyObject* cls;
@@ -54,8 +54,8 @@ PyObject* nodeValue(const Tree& tree, std::uint32_t index);
 // children only, each a pending node, so that memory grows with what is looked at.
 constexpr std::uint32_t kWholeSubtree = 16384;
 
-// Makes the nodes below element `parent`: the whole subtree (with values and children lists) when
-// it is small enough, else the children only, of type `pendingType`. Returns the parent's list
+// Makes the nodes below element `parent`: the whole subtree (with values and children tuples) when
+// it is small enough, else the children only, of type `pendingType`. Returns the parent's tuple
 // of children (a new reference; nullptr with a Python error set).
 PyObject* makeDescendants(TreeObject* owner, std::uint32_t parent, PyTypeObject* nodeType,
                           PyTypeObject* pendingType);

@@ -1,5 +1,5 @@
 // Makes the nodes below an element in one pass: one allocation for all of them, their members, and
-// each one's children list.
+// each one's children tuple.
 #include "Errors.h"
 #include "NodeObjects.h"
 
@@ -44,12 +44,12 @@ class DescendantBuilder {
         count_ = whole_ ? elements_[parent_].subtreeEnd - parent_ - 1 : childCount(parent_);
         if (count_ > 0 && !allocate()) return PyErr_NoMemory();
         if (!makeNodes()) return failed(nullptr);
-        noChildren_ = PyList_New(0);
+        noChildren_ = PyTuple_New(0);
         PyObject* children = noChildren_ ? childList(parent_) : nullptr;
         if (!children) return failed(nullptr);
         for (std::uint32_t k = 0; whole_ && k < count_; ++k)
             if (!(nodes_[k].children = childList(nodes_[k].index))) return failed(children);
-        // The lists hold the only references from here on.
+        // The tuples hold the only references from here on.
         for (std::uint32_t k = 0; k < count_; ++k) Py_DECREF(reinterpret_cast<PyObject*>(nodes_ + k));
         Py_DECREF(noChildren_);
         if (block_) {
@@ -97,16 +97,16 @@ class DescendantBuilder {
         return count;
     }
 
-    // The list of element `index`'s children, each with a reference of its own. The primitives
-    // share one empty list: a third of the lists a certificate would need otherwise.
+    // The tuple of element `index`'s children, each with a reference of its own; a tuple, so that the
+    // tree's own children can be handed out and shared (primitives share the empty one) but not changed.
     PyObject* childList(std::uint32_t index) const {
         if (!elements_[index].constructed()) return newReference(noChildren_);
-        PyObject* list = PyList_New(childCount(index));
+        PyObject* list = PyTuple_New(childCount(index));
         if (!list) return nullptr;
         Py_ssize_t slot = 0;
         for (std::uint32_t i = index + 1; i < elements_[index].subtreeEnd; i = elements_[i].subtreeEnd) {
             NodeObject* child = whole_ ? nodes_ + (i - parent_ - 1) : nodes_ + slot;
-            PyList_SET_ITEM(list, slot++, newReference(reinterpret_cast<PyObject*>(child)));
+            PyTuple_SET_ITEM(list, slot++, newReference(reinterpret_cast<PyObject*>(child)));
         }
         return list;
     }

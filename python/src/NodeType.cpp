@@ -101,7 +101,7 @@ PyObject* octets(PyObject* self, std::uint64_t begin, std::uint64_t end) {
                                      static_cast<Py_ssize_t>(end - begin));
 }
 
-// The node's children list (borrowed); a pending node's descendants are made when first asked for.
+// The node's children tuple (borrowed); a pending node's descendants are made when first asked for.
 PyObject* childList(PyObject* self) {
     auto* node = reinterpret_cast<NodeObject*>(self);
     if (!node->children) node->children = makeDescendants(node->owner, node->index, nodeType, pendingType);
@@ -116,17 +116,17 @@ PyObject* pendingChildren(PyObject* self, void*) {
 
 Py_ssize_t childCount(PyObject* self) {
     PyObject* list = childList(self);
-    return list ? PyList_GET_SIZE(list) : -1;
+    return list ? PyTuple_GET_SIZE(list) : -1;
 }
 
 PyObject* childAt(PyObject* self, Py_ssize_t wanted) {
     PyObject* list = childList(self);
     if (!list) return nullptr;
-    if (wanted < 0 || wanted >= PyList_GET_SIZE(list)) {
+    if (wanted < 0 || wanted >= PyTuple_GET_SIZE(list)) {
         PyErr_SetString(PyExc_IndexError, "child index out of range");
         return nullptr;
     }
-    return newReference(PyList_GET_ITEM(list, wanted));
+    return newReference(PyTuple_GET_ITEM(list, wanted));
 }
 
 PyObject* iterate(PyObject* self) {
@@ -177,7 +177,7 @@ PyObject* describe(PyObject* self) {
     { name, T_OBJECT_EX, static_cast<Py_ssize_t>(offsetof(NodeObject, field)), READONLY, doc }
 
 PyMemberDef nodeMembers[] = {
-    ZENTRIK_NODE_MEMBER("children", children, "The elements inside: the tree's own list, not to be changed."),
+    ZENTRIK_NODE_MEMBER("children", children, "The elements inside, as a tuple."),
     ZENTRIK_NODE_MEMBER("value", value, "The value as a Python object."),
     ZENTRIK_NODE_MEMBER("tag", tag, "The tag number."),
     ZENTRIK_NODE_MEMBER("cls", cls, "universal, application, context or private."),

@@ -130,7 +130,7 @@ def test_bad_values_raise_coder_error():
     # and only then: the structure around it stays readable.
     for data in (b"\x30\x05\xa0\x03\x01\x01\x05", b"\x30\x07\x05\x00\xa0\x03\x01\x01\x05"):
         boolean = der.decode(data).children[-1].children[0]
-        assert (boolean.tag, boolean.offset, boolean.children) == (1, len(data) - 3, [])
+        assert (boolean.tag, boolean.offset, boolean.children) == (1, len(data) - 3, ())
         with pytest.raises(zentrik.CoderError) as failure:
             boolean.value
         assert failure.value.number == 8
