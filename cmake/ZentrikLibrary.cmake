@@ -24,7 +24,8 @@ set(ZENTRIK_BUILD_INCLUDE ${CMAKE_BINARY_DIR}/include)
 set(ZENTRIK_INTERNAL_HEADERS
   src/coders/Base64Kernels.h src/coders/Base64Tables.h src/coders/Base64Vector.h
   src/coders/QPKernels.h src/coders/QPEncoder.h src/coders/QPDecoder.h
-  src/asn1/CodingStreams.h src/asn1/DirectDecoder.h platform/asn1/ASN1ValueCache.h)
+  src/asn1/CodingStreams.h src/asn1/DERFastEncoder.h src/asn1/BackwardBuffer.h
+  src/asn1/DirectDecoder.h platform/asn1/ASN1ValueCache.h)
 
 function(zentrik_headers_tree)
   foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "zentrik/asn1/CodingStreams.h"
+#include "zentrik/asn1/DERFastEncoder.h"
 #include "zentrik/asn1/DirectDecoder.h"
 #include "zentrik/foundation/CoderException.h"
 #include "zentrik/foundation/CoderFailures.h"
@@ -18,6 +19,13 @@ using Velmora::Exception;
 using Velmora::String;
 namespace failures = Velmora::failures;
 
+namespace {
+// The failure of the static stream encode, around what failed inside.
+[[noreturn]] void streamEntryFailed(const Exception& e) {
+    throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeStream, e, "");
+}
+}  // namespace
+
 DERCoder::~DERCoder() = default;
 
 void DERCoder::tooDeep(const char* operation) {
@@ -31,9 +39,11 @@ const ByteArray DERCoder::encode(const ASN1Object* value) {
         throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeValue, "");
     try {
         if (!isValid(value)) return ByteArray::emptyArray;
-        EncodingStream out;
-        encode(value, out);
-        return out.takeByteArray();
+        try {
+            return DERFastEncoder::encode(value);
+        } catch (const Exception& e) {
+            streamEntryFailed(e);  // as the stream form, which this form stands for, reports it
+        }
     } catch (const Exception& e) {
         throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeValue, e,
                              "");
@@ -45,11 +55,9 @@ void DERCoder::encode(const ASN1Object* value, OutputStream& out) {
         throw CoderException(Exception::LIB_CODERS, failures::kNullValue, failures::kDEREncodeStream, "");
     try {
         if (!isValid(value)) return;
-        DERCoder coder;
-        coder.encode(out, value);
+        DERFastEncoder::encode(value, out);
     } catch (const Exception& e) {
-        throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeStream,
-                             e, "");
+        streamEntryFailed(e);
     }
 }
 

@@ -23,6 +23,7 @@ using Velmora::SmartPointer;
 // own rules at every level of nesting.
 class DecodingStream;
 class EncodingStream;
+class DERFastEncoder;
 
 /// Deletes a value the way the object library hands it out; holds values under construction.
 struct ValueDeleter {
@@ -219,6 +220,8 @@ class ZENTRIK_API DERCoder {
     /// @endcond
 
   private:
+    // The encoder of the static entry points writes what it can itself and the rest through the dispatch.
+    friend class DERFastEncoder;
     // Reads identifier octets for getComponent, appended to `kept`; returns the element's name.
     static std::string componentIdentifier(InputStream& in, ByteArray& kept);
     // A context-specific or private element, its identifier still in the stream, kept as its encoding
