@@ -200,6 +200,12 @@ bool DERFastEncoder::putBlock(const ASN1Object* value) {
 }
 
 void DERFastEncoder::putHeader(const ASN1Object* value, std::uint64_t length) {
+    if (length < 0x80 && value->taggedContext() == ASNTag::UNTAGGED) {  // most elements: two octets
+        unsigned char* at = out_.room(2);
+        at[0] = DERCoder::universalOctet(value, false);
+        at[1] = static_cast<unsigned char>(length);
+        return;
+    }
     unsigned char header[kMaxHeader];
     unsigned char* at = header;
     switch (value->taggedContext()) {
