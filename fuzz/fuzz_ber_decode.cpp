@@ -1,6 +1,8 @@
 // BERCoder::decode on untrusted octets. Whatever it accepts must encode again under BER and under
-// DER; the BER encoding must decode whole and be a fixed point of decode-then-encode.
-// Decoding from memory and from a stream agree, value for value and failure for failure.
+// DER (to the octets the DER encode dispatch writes too); the BER encoding must decode whole and be a
+// fixed point of decode-then-encode. Decoding from memory and from a stream agree, value for value and
+// failure for failure.
+#include "DispatchComparison.h"
 #include "FuzzSupport.h"
 #include "zentrik/asn1/BERCoder.h"
 
@@ -32,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ByteArray first =
         encodeOrStop(value.get(), true, consumed, "a value BER accepted does not encode in BER");
-    encodeOrStop(value.get(), false, consumed, "a value BER accepted does not encode in DER");
+    const ByteArray der = encodeOrStop(value.get(), false, consumed, "a value BER accepted does not encode in DER");
+    requireDispatchOctets(value.get(), der, consumed);
 
     ByteArrayInputStream again(first.data(), first.size());
     SmartPointer<ASN1Object> second;

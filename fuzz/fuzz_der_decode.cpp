@@ -1,8 +1,10 @@
-// DERCoder::decode on untrusted octets. Whatever it accepts must encode again, and that encoding must
-// be a fixed point (it decodes, and encodes to the very same octets; the value itself may differ, a
-// SET being sorted); when the consumed input was canonical DER, the encoding must be the input itself.
-// Decoding from memory and from a stream agree, value for value and failure for failure.
+// DERCoder::decode on untrusted octets. Whatever it accepts must encode again, to the octets the encode
+// dispatch writes too, and that encoding must be a fixed point (it decodes, and encodes to the very
+// same octets; the value itself may differ, a SET being sorted); when the consumed input was canonical
+// DER, the encoding must be the input itself. Decoding from memory and from a stream agree, value for
+// value and failure for failure.
 #include "CanonicalDER.h"
+#include "DispatchComparison.h"
 #include "FuzzSupport.h"
 #include "zentrik/asn1/DERCoder.h"
 
@@ -27,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const Velmora::Exception& e) {
         broken("a value DERCoder::decode accepted does not encode again", consumed, e.what());
     }
+    requireDispatchOctets(value.get(), first, consumed);
 
     ByteArrayInputStream again(first.data(), first.size());
     SmartPointer<ASN1Object> second;

@@ -4,11 +4,15 @@
 #include <cstring>
 
 #include "zentrik/asn1/CodingStreams.h"
+#include "zentrik/foundation/CoderException.h"
+#include "zentrik/foundation/CoderFailures.h"
 #include "zentrik/platform/asn1/ASN1Octets.h"
 
 namespace Ostrel {
 
+using Velmora::CoderException;
 using Velmora::Exception;
+namespace failures = Velmora::failures;
 
 namespace {
 
@@ -44,11 +48,28 @@ void DERFastEncoder::encode(const ASN1Object* value, OutputStream& out) {
     if (!EncodingStream::of(out)) {  // not inside a coding call, whose nesting would go on here
         DERFastEncoder encoder;
         if (encoder.put(value, 0)) {
-            if (encoder.out_.written() != 0) out.write(encoder.out_.front(), encoder.out_.written());
+            encoder.writeTo(out, value);
             return;
         }
     }
     DERCoder().encode(out, value);
+}
+
+void DERFastEncoder::writeTo(OutputStream& out, const ASN1Object* value) const {
+    if (out_.written() == 0) return;
+    try {
+        out.write(out_.front(), out_.written());
+    } catch (const Exception& e) {
+        // As the dispatch reports it: number 12 at each level open when the outermost element is written.
+        unsigned int levels = 1;
+        for (; value->isAny() || (value->isChoice() && value->taggedContext() != ASNTag::EXPLICIT); ++levels)
+            value = static_cast<const ASN1ValueHolder*>(value)->getValue();
+        CoderException failure(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e, "");
+        while (--levels > 0)
+            failure = CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream,
+                                     failure, "");
+        throw failure;
+    }
 }
 
 bool DERFastEncoder::plain(const ASN1Object* value, unsigned int depth) {

@@ -25,7 +25,8 @@ class DERFastEncoder {
     /// The DER encoding of `value`, a value that is to be written (DERCoder::isValid was true).
     /// Failures as DERCoder's virtual encode raises them.
     static ByteArray encode(const ASN1Object* value);
-    /// The same, written to `out` in one piece.
+    /// The same, written to `out` in one piece (a failure of `out` is reported as the dispatch reports
+    /// it, though what `out` holds then may differ).
     static void encode(const ASN1Object* value, OutputStream& out);
 
   private:
@@ -44,6 +45,8 @@ class DERFastEncoder {
     bool putContents(const ASN1Object* value);
     // Writes the contents octets an identifier, string or time holds; false when it holds none.
     bool putHeld(const ASN1Object* value);
+    // Hands what was written for `value` to `out` in one piece.
+    void writeTo(OutputStream& out, const ASN1Object* value) const;
     // Writes the identifier and length octets of `value` for `length` contents octets.
     void putHeader(const ASN1Object* value, std::uint64_t length);
     // Puts the `sizes.size()` elements written last in the order of their encodings; `sizes` are

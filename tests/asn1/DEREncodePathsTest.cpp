@@ -48,7 +48,7 @@ class MixedTrees {
     explicit MixedTrees(std::uint32_t seed) : maker_(seed), rng_(seed) {}
 
     // A structure, so that the entry points' own test of the value passes.
-    Value root(int depth) { return wrapped(structured(depth)); }
+    Value root(int depth) { return maker_.wrapped(structured(depth)); }
 
     Value tree(int depth) {
         switch (pick(12)) {
@@ -61,13 +61,12 @@ class MixedTrees {
             case 3:  // now and then, a tree that DERCoder's dispatch writes whole
                 return pick(6) == 0 ? (pick(2) ? failing() : streamed()) : decoded(maker_.tree(0));
             default:
-                return depth > 0 ? wrapped(structured(depth)) : decoded(maker_.tree(0));
+                return depth > 0 ? maker_.wrapped(structured(depth)) : decoded(maker_.tree(0));
         }
     }
 
   private:
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-    unsigned int tagNumber() { return pick(3) == 0 ? 31 + static_cast<unsigned int>(rng_() % 70000) : pick(31); }
 
     static Value decoded(const Value& v) {
         const ByteArray der = DERCoder::encode(*v);
@@ -103,23 +102,6 @@ class MixedTrees {
         if (pick(3) == 0) static_cast<ASNStructured&>(*s).appendComponent(optional(make<ASN1Boolean>()));
         return s;
     }
-    Value wrapped(Value v) {
-        switch (pick(7)) {
-            case 0:
-                return explicitly(tagNumber(), std::move(v));
-            case 1:
-                return implicitly(tagNumber(), std::move(v));
-            case 2:
-                return make<ASN1Choice>(std::move(v));
-            case 3:
-                return explicitly(tagNumber(), make<ASN1Choice>(std::move(v)));
-            case 4:
-                return make<ASN1Any>(std::move(v));
-            default:
-                return v;
-        }
-    }
-
     TreeMaker maker_;
     std::mt19937 rng_;
 };
@@ -175,6 +157,28 @@ TEST(DEREncodePaths, SpecialShapesGiveTheDispatchsOctetsAndFailures) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "case " << i);
         expectSameAsDispatch(cases[i]);
+    }
+}
+
+TEST(DEREncodePaths, AStreamThatRefusesOctetsFailsAsUnderTheDispatch) {
+    struct RefusingStream : Velmora::OutputStream {
+        void writeBytes(const unsigned char*, std::size_t) override {
+            throw Velmora::UtilsException(1, "RefusingStream", "refused");
+        }
+    };
+    // The failure is wrapped once per level of the dispatch open when the outermost element is written.
+    const std::vector<TreeSource> cases = {
+        [] { return structure(integer(1)); },
+        [] { return make<ASN1Any>(make<ASN1Choice>(integer(2))); },
+        [] { return make<ASN1Choice>(explicitly(3, make<ASN1Choice>(make<ASN1Null>()))); },
+    };
+    for (const TreeSource& source : cases) {
+        RefusingStream first, second;
+        const Value tree = source();
+        const Outcome dispatch = outcomeOf([&] { DispatchEncoder::encode(tree.get(), first); });
+        const Outcome entry = outcomeOf([&] { DERCoder::encode(*tree, second); });
+        ASSERT_TRUE(dispatch.error && entry.error);
+        EXPECT_EQ(render(&*entry.error, {}), kStreamEntry + render(&*dispatch.error, {}));
     }
 }
 

@@ -11,8 +11,10 @@ class TreeMaker {
   public:
     explicit TreeMaker(std::uint32_t seed) : rng_(seed) {}
 
-    Value tree(int depth) {
-        Value v = depth > 0 && pick(2) == 0 ? structured(depth) : leaf();
+    Value tree(int depth) { return wrapped(depth > 0 && pick(2) == 0 ? structured(depth) : leaf()); }
+
+    // `v` as it is, or tagged, or inside an ANY or a CHOICE.
+    Value wrapped(Value v) {
         switch (pick(8)) {
             case 0:
                 return explicitly(tagNumber(), std::move(v));

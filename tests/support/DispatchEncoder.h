@@ -8,12 +8,16 @@ namespace zentrik_test {
 
 class DispatchEncoder : public Ostrel::DERCoder {
   public:
-    // What the dispatch writes for `value`; its failures as it raises them (number 12 per level).
+    // What the dispatch writes for `value`, returned or written to `out`; its failures as it raises
+    // them (number 12 per level).
     static Velmora::ByteArray encode(const Ostrel::ASN1Object* value) {
         Velmora::ByteArrayOutputStream out;
+        encode(value, out);
+        return out.takeByteArray();
+    }
+    static void encode(const Ostrel::ASN1Object* value, Velmora::OutputStream& out) {
         DispatchEncoder coder;
         coder.DERCoder::encode(out, value);
-        return out.takeByteArray();
     }
 };
 
