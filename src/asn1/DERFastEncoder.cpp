@@ -31,14 +31,39 @@ constexpr std::size_t kMaxHeader =
 
 }  // namespace
 
-DERFastEncoder::DERFastEncoder() = default;
+DERFastEncoder::DERFastEncoder(unsigned char* begin, unsigned char* end) : out_(begin, end) {}
 DERFastEncoder::~DERFastEncoder() = default;
 
-ByteArray DERFastEncoder::encode(const ASN1Object* value) {
+template <typename Room, typename Deliver>
+bool DERFastEncoder::run(const ASN1Object* value, Room&& room, Deliver&& deliver) {
+    std::uint64_t size = 0;
     {
-        DERFastEncoder encoder;
-        if (encoder.put(value, 0)) return ByteArray(encoder.out_.front(), encoder.out_.written());
+        unsigned char local[4096];
+        DERFastEncoder encoder(local, local + sizeof local);
+        if (!encoder.put(value, 0)) return false;
+        size = encoder.out_.written();
+        if (!encoder.out_.full()) {
+            deliver(encoder.out_.front(), static_cast<std::size_t>(size));
+            return true;
+        }
     }
+    unsigned char* start = room(static_cast<std::size_t>(size));
+    DERFastEncoder again(start, start + size);
+    if (!again.put(value, 0)) return false;  // the same steps as above: it cannot be refused now
+    deliver(start, static_cast<std::size_t>(size));
+    return true;
+}
+
+ByteArray DERFastEncoder::encode(const ASN1Object* value) {
+    ByteArray octets;
+    const auto room = [&octets](std::size_t size) { return octets.prepareAppend(size); };
+    const auto deliver = [&octets](const unsigned char* encoding, std::size_t size) {
+        if (encoding == octets.data())
+            octets.setLength(size);  // written in place
+        else
+            octets = ByteArray(encoding, size);
+    };
+    if (run(value, room, deliver)) return octets;
     EncodingStream out;
     DERCoder().encode(out, value);
     return out.takeByteArray();
@@ -46,19 +71,24 @@ ByteArray DERFastEncoder::encode(const ASN1Object* value) {
 
 void DERFastEncoder::encode(const ASN1Object* value, OutputStream& out) {
     if (!EncodingStream::of(out)) {  // not inside a coding call, whose nesting would go on here
-        DERFastEncoder encoder;
-        if (encoder.put(value, 0)) {
-            encoder.writeTo(out, value);
-            return;
-        }
+        std::unique_ptr<unsigned char[]> held;
+        const auto room = [&held](std::size_t size) {
+            held = std::make_unique_for_overwrite<unsigned char[]>(size);
+            return held.get();
+        };
+        const auto deliver = [&out, value](const unsigned char* encoding, std::size_t size) {
+            writeTo(out, value, encoding, size);
+        };
+        if (run(value, room, deliver)) return;
     }
     DERCoder().encode(out, value);
 }
 
-void DERFastEncoder::writeTo(OutputStream& out, const ASN1Object* value) const {
-    if (out_.written() == 0) return;
+void DERFastEncoder::writeTo(OutputStream& out, const ASN1Object* value, const unsigned char* octets,
+                             std::size_t size) {
+    if (size == 0) return;
     try {
-        out.write(out_.front(), out_.written());
+        out.write(octets, size);
     } catch (const Exception& e) {
         // As the dispatch reports it: number 12 at each level open when the outermost element is written.
         unsigned int levels = 1;
@@ -250,6 +280,7 @@ void DERFastEncoder::putHeader(const ASN1Object* value, std::uint64_t length) {
 }
 
 void DERFastEncoder::sortWritten(const std::vector<std::size_t>& sizes) {
+    if (out_.full()) return;  // only counting: there is nothing to put in order
     unsigned char* start = out_.front();
     std::vector<std::pair<const unsigned char*, std::size_t>> elements;  // in the order they lie in
     elements.reserve(sizes.size());

@@ -1,7 +1,8 @@
 #pragma once
 // The DER encoder behind DERCoder's static entry points. It writes the tree in one pass from its last
 // octet to its first, into one buffer: an element's contents before its identifier and length, which
-// then need no buffer of their own per level and no second copy.
+// then need no buffer of their own per level and no second copy. An encoding too long for the room
+// on the stack is measured by that pass and written by a second one into room of exactly its size.
 //
 // It writes itself what it can write plainly: values held as octets (as decoded), structures, ANY,
 // CHOICE, stored encodings. A leaf held otherwise (a number, a text, arcs, a bit string of segments)
@@ -30,8 +31,15 @@ class DERFastEncoder {
     static void encode(const ASN1Object* value, OutputStream& out);
 
   private:
-    DERFastEncoder();
+    // Writes into [begin, end) from its end.
+    DERFastEncoder(unsigned char* begin, unsigned char* end);
     ~DERFastEncoder();
+
+    // Encodes `value` into room of its own and hands the encoding to `deliver(octets, size)`; when
+    // it does not fit there, encodes it again into `room(size)`, which has room for exactly the
+    // encoding. False, having delivered nothing, when the call is DERCoder's encoder's to make.
+    template <typename Room, typename Deliver>
+    static bool run(const ASN1Object* value, Room&& room, Deliver&& deliver);
 
     // Each writes `value`, met `depth` levels of DERCoder's dispatch deep, in front of what was
     // written; false when the call is DERCoder's encoder's to make.
@@ -45,8 +53,8 @@ class DERFastEncoder {
     bool putContents(const ASN1Object* value);
     // Writes the contents octets an identifier, string or time holds; false when it holds none.
     bool putHeld(const ASN1Object* value);
-    // Hands what was written for `value` to `out` in one piece.
-    void writeTo(OutputStream& out, const ASN1Object* value) const;
+    // Hands the encoding of `value` to `out` in one piece.
+    static void writeTo(OutputStream& out, const ASN1Object* value, const unsigned char* octets, std::size_t size);
     // Writes the identifier and length octets of `value` for `length` contents octets.
     void putHeader(const ASN1Object* value, std::uint64_t length);
     // Puts the `sizes.size()` elements written last in the order of their encodings; `sizes` are
