@@ -16,8 +16,8 @@ inline void requireDispatchOctets(const Ostrel::ASN1Object* value, const ByteArr
     } catch (const Velmora::Exception& e) {
         broken("the encode dispatch fails where the static entry point does not", shown, e.what());
     }
-    require(reference == octets, "the static entry point and the encode dispatch write different octets", shown,
-            "dispatch: " + reference.toHex() + "\n*** entry point: " + octets.toHex());
+    require(reference == octets, "the static entry point and the encode dispatch write different octets",
+            shown, "dispatch: " + reference.toHex() + "\n*** entry point: " + octets.toHex());
 }
 
 }  // namespace zentrik_fuzz

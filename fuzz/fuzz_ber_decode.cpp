@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ByteArray first =
         encodeOrStop(value.get(), true, consumed, "a value BER accepted does not encode in BER");
-    const ByteArray der = encodeOrStop(value.get(), false, consumed, "a value BER accepted does not encode in DER");
+    const ByteArray der =
+        encodeOrStop(value.get(), false, consumed, "a value BER accepted does not encode in DER");
     requireDispatchOctets(value.get(), der, consumed);
 
     ByteArrayInputStream again(first.data(), first.size());

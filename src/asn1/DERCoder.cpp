@@ -22,7 +22,8 @@ namespace failures = Velmora::failures;
 namespace {
 // The failure of the static stream encode, around what failed inside.
 [[noreturn]] void streamEntryFailed(const Exception& e) {
-    throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeStream, e, "");
+    throw CoderException(Exception::LIB_CODERS, failures::kEntryPointFailed, failures::kDEREncodeStream, e,
+                         "");
 }
 }  // namespace
 

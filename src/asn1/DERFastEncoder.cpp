@@ -19,15 +19,14 @@ namespace {
 // The value as T when the dispatch's checked cast takes it, else null.
 template <typename T>
 const T* as(const ASN1Object* value) {
-    const bool fits = T::acceptsTag(value->getTagValue()) &&
-                      (value->libraryClasses() & T::CLASS_BITS) == T::CLASS_BITS;
+    const bool fits =
+        T::acceptsTag(value->getTagValue()) && (value->libraryClasses() & T::CLASS_BITS) == T::CLASS_BITS;
     return fits ? static_cast<const T*>(value) : nullptr;
 }
 
 // The most identifier and length octets in front of contents: an explicit [n], its length (32 bits),
 // the universal octet and the length octets.
-constexpr std::size_t kMaxHeader =
-    octets::kMaxIdentifierOctets + 5 + 1 + octets::kMaxLengthOctets;
+constexpr std::size_t kMaxHeader = octets::kMaxIdentifierOctets + 5 + 1 + octets::kMaxLengthOctets;
 
 }  // namespace
 
@@ -94,10 +93,11 @@ void DERFastEncoder::writeTo(OutputStream& out, const ASN1Object* value, const u
         unsigned int levels = 1;
         for (; value->isAny() || (value->isChoice() && value->taggedContext() != ASNTag::EXPLICIT); ++levels)
             value = static_cast<const ASN1ValueHolder*>(value)->getValue();
-        CoderException failure(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream, e, "");
+        CoderException failure(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream,
+                               e, "");
         while (--levels > 0)
-            failure = CoderException(Exception::LIB_CODERS, failures::kEncodingFailed, failures::kDEREncodeStream,
-                                     failure, "");
+            failure = CoderException(Exception::LIB_CODERS, failures::kEncodingFailed,
+                                     failures::kDEREncodeStream, failure, "");
         throw failure;
     }
 }

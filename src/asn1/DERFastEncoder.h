@@ -54,7 +54,8 @@ class DERFastEncoder {
     // Writes the contents octets an identifier, string or time holds; false when it holds none.
     bool putHeld(const ASN1Object* value);
     // Hands the encoding of `value` to `out` in one piece.
-    static void writeTo(OutputStream& out, const ASN1Object* value, const unsigned char* octets, std::size_t size);
+    static void writeTo(OutputStream& out, const ASN1Object* value, const unsigned char* octets,
+                        std::size_t size);
     // Writes the identifier and length octets of `value` for `length` contents octets.
     void putHeader(const ASN1Object* value, std::uint64_t length);
     // Puts the `sizes.size()` elements written last in the order of their encodings; `sizes` are
