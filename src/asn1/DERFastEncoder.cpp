@@ -143,21 +143,18 @@ bool DERFastEncoder::putElement(const ASN1Object* value, unsigned int depth) {
         out_.put(der.data(), der.size());
         return true;
     }
-    if (putContents(value)) return true;
-    switch (value->getTagValue()) {
-        case ASNTag::SEQUENCE:
-        case ASNTag::SET: {
-            const auto* structure = as<ASNStructured>(value);
-            return structure && putComponents(value, structure, value->getTagValue() == ASNTag::SET, depth);
-        }
-        case ASNTag::OCTET_STRING: {  // segments, each written as a component would be
-            const auto* string = as<ASN1OctetString>(value);
-            if (!string || string->isStreamable() || string->getNumberOfComponents() == 0) return false;
-            return putComponents(value, string, false, depth);
-        }
-        default:
-            return leafKind(value->getTagValue()) && putBlock(value);
+    const ASNTag::ASN1_TAG tag = value->getTagValue();
+    if (tag == ASNTag::SEQUENCE || tag == ASNTag::SET) {
+        const auto* structure = as<ASNStructured>(value);
+        return structure && putComponents(value, structure, tag == ASNTag::SET, depth);
     }
+    if (putContents(value)) return true;
+    if (tag == ASNTag::OCTET_STRING) {  // segments, each written as a component would be
+        const auto* string = as<ASN1OctetString>(value);
+        if (!string || string->isStreamable() || string->getNumberOfComponents() == 0) return false;
+        return putComponents(value, string, false, depth);
+    }
+    return leafKind(tag) && putBlock(value);
 }
 
 template <typename Container>
