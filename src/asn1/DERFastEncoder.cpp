@@ -47,6 +47,7 @@ bool DERFastEncoder::run(const ASN1Object* value, Room&& room, Deliver&& deliver
         }
     }
     unsigned char* start = room(static_cast<std::size_t>(size));
+    if (!start) return false;
     DERFastEncoder again(start, start + size);
     if (!again.put(value, 0)) return false;  // the same steps as above: it cannot be refused now
     deliver(start, static_cast<std::size_t>(size));
@@ -70,11 +71,9 @@ ByteArray DERFastEncoder::encode(const ASN1Object* value) {
 
 void DERFastEncoder::encode(const ASN1Object* value, OutputStream& out) {
     if (!EncodingStream::of(out)) {  // not inside a coding call, whose nesting would go on here
-        std::unique_ptr<unsigned char[]> held;
-        const auto room = [&held](std::size_t size) {
-            held = std::make_unique_for_overwrite<unsigned char[]>(size);
-            return held.get();
-        };
+        // An encoding longer than the room on the stack goes the dispatch's way, which writes large
+        // contents straight to the stream rather than holding a second copy of them.
+        const auto room = [](std::size_t) -> unsigned char* { return nullptr; };
         const auto deliver = [&out, value](const unsigned char* encoding, std::size_t size) {
             writeTo(out, value, encoding, size);
         };

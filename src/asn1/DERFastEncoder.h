@@ -26,8 +26,9 @@ class DERFastEncoder {
     /// The DER encoding of `value`, a value that is to be written (DERCoder::isValid was true).
     /// Failures as DERCoder's virtual encode raises them.
     static ByteArray encode(const ASN1Object* value);
-    /// The same, written to `out` in one piece (a failure of `out` is reported as the dispatch reports
-    /// it, though what `out` holds then may differ).
+    /// The same, written to `out` in one piece when it fits the room on the stack, else by DERCoder's
+    /// encoder (a failure of `out` is reported as the dispatch reports it, though what `out` holds then
+    /// may differ).
     static void encode(const ASN1Object* value, OutputStream& out);
 
   private:
@@ -37,7 +38,8 @@ class DERFastEncoder {
 
     // Encodes `value` into room of its own and hands the encoding to `deliver(octets, size)`; when
     // it does not fit there, encodes it again into `room(size)`, which has room for exactly the
-    // encoding. False, having delivered nothing, when the call is DERCoder's encoder's to make.
+    // encoding (or is null). False, having delivered nothing, when the call is DERCoder's encoder's to
+    // make.
     template <typename Room, typename Deliver>
     static bool run(const ASN1Object* value, Room&& room, Deliver&& deliver);
 
