@@ -44,7 +44,7 @@ Owned<> DirectDecoder::decodeFront(Velmora::InputStream& in, Rules rules) {
     return value;
 }
 
-bool DirectDecoder::header(const unsigned char* limit, Header& header) {
+inline bool DirectDecoder::header(const unsigned char* limit, Header& header) {
     if (limit - at_ < 2) return false;
     header.identifier = at_[0];
     if ((header.identifier & 0x1F) == 0x1F) return false;  // high tag numbers: the stream decoder's

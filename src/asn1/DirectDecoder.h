@@ -47,7 +47,7 @@ class DirectDecoder {
 
     // Reads identifier and length octets at the position; false for a form left to the stream decoder
     // or contents that run past `limit`.
-    bool header(const unsigned char* limit, Header& header);
+    [[gnu::always_inline]] inline bool header(const unsigned char* limit, Header& header);
     static bool isStructure(const Header& header) { return header.identifier == 0x30 || header.identifier == 0x31; }
     // The element at the position, which ends at or before `limit`; null when the decoder gives up.
     Owned<> element(const unsigned char* limit, unsigned int depth);
