@@ -94,11 +94,14 @@ class ChunkedInputStream : public zentrik_test::ChunkedInputStream {
               }) {}
 };
 
-// Stops the run when decoding `input` from memory and from a stream disagree (see DecodeAgreement.h).
+// Stops the run when decoding `input` from memory and from a stream disagree (see DecodeAgreement.h);
+// else gives what decoding from memory gave.
 template <typename Decode>
-void requireSameAsStreamDecoder(Decode&& decode, const ByteArray& input) {
-    const std::string difference = zentrik_test::memoryAndStreamDisagree(decode, input);
+zentrik_test::DecodeOutcome requireSameAsStreamDecoder(Decode&& decode, const ByteArray& input) {
+    zentrik_test::DecodeOutcome fromMemory;
+    const std::string difference = zentrik_test::memoryAndStreamDisagree(decode, input, &fromMemory);
     require(difference.empty(), "decoding from memory and from a stream disagree", input, difference);
+    return fromMemory;
 }
 
 }  // namespace zentrik_fuzz

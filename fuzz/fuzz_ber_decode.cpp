@@ -25,12 +25,12 @@ ByteArray encodeOrStop(const ASN1Object* value, bool ber, const ByteArray& shown
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ByteArray input(data, size);
-    requireSameAsStreamDecoder([](Velmora::InputStream& in) { return BERCoder::decode(in); }, input);
-    ByteArrayInputStream in(data, size);
-    SmartPointer<ASN1Object> value;
-    if (!expectFailures([&] { value = BERCoder::decode(in); })) return 0;
+    const zentrik_test::DecodeOutcome decoded =
+        requireSameAsStreamDecoder([](Velmora::InputStream& in) { return BERCoder::decode(in); }, input);
+    if (!decoded.failure.empty()) return 0;
+    const SmartPointer<ASN1Object>& value = decoded.value;
     require(!value.isNull(), "BERCoder::decode returned no value without failing", input);
-    const ByteArray consumed = input.subBytes(0, static_cast<std::size_t>(in.getCount()));
+    const ByteArray consumed = input.subBytes(0, static_cast<std::size_t>(decoded.used));
 
     const ByteArray first =
         encodeOrStop(value.get(), true, consumed, "a value BER accepted does not encode in BER");

@@ -16,12 +16,12 @@ using Velmora::SmartPointer;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const ByteArray input(data, size);
-    requireSameAsStreamDecoder([](Velmora::InputStream& in) { return DERCoder::decode(in); }, input);
-    ByteArrayInputStream in(data, size);
-    SmartPointer<ASN1Object> value;
-    if (!expectFailures([&] { value = DERCoder::decode(in); })) return 0;
+    const zentrik_test::DecodeOutcome decoded =
+        requireSameAsStreamDecoder([](Velmora::InputStream& in) { return DERCoder::decode(in); }, input);
+    if (!decoded.failure.empty()) return 0;
+    const SmartPointer<ASN1Object>& value = decoded.value;
     require(!value.isNull(), "DERCoder::decode returned no value without failing", input);
-    const ByteArray consumed = input.subBytes(0, static_cast<std::size_t>(in.getCount()));
+    const ByteArray consumed = input.subBytes(0, static_cast<std::size_t>(decoded.used));
 
     ByteArray first;
     try {

@@ -13,31 +13,39 @@
 
 namespace zentrik_test {
 
-// How the two decodings of `input` by `decode` (InputStream& -> SmartPointer<ASN1Object>) differ;
-// empty when they agree.
+// What one decoding gave: the value and the octets it took, or the failure's text.
+struct DecodeOutcome {
+    Velmora::SmartPointer<Ostrel::ASN1Object> value;
+    std::string failure;
+    std::uint64_t used = 0;
+};
+
+// Decodes from `in` with `decode` (InputStream& -> SmartPointer<ASN1Object>); the library's failures
+// (Exception, IndexOutOfRange) become the outcome's text, anything else escapes.
 template <typename Decode>
-std::string memoryAndStreamDisagree(Decode&& decode, const Velmora::ByteArray& input) {
-    struct Outcome {
-        Velmora::SmartPointer<Ostrel::ASN1Object> value;
-        std::string failure;
-        std::uint64_t used = 0;
-    };
-    auto run = [&decode](Velmora::InputStream& in) {
-        Outcome outcome;
-        try {
-            outcome.value = decode(in);
-        } catch (const Velmora::Exception& e) {
-            outcome.failure = e.what();
-        } catch (const Velmora::IndexOutOfRange& e) {
-            outcome.failure = std::string("IndexOutOfRange ") + e.what();
-        }
-        outcome.used = in.getCount();
-        return outcome;
-    };
+DecodeOutcome decodeOutcome(Decode&& decode, Velmora::InputStream& in) {
+    DecodeOutcome outcome;
+    try {
+        outcome.value = decode(in);
+    } catch (const Velmora::Exception& e) {
+        outcome.failure = e.what();
+    } catch (const Velmora::IndexOutOfRange& e) {
+        outcome.failure = std::string("IndexOutOfRange ") + e.what();
+    }
+    outcome.used = in.getCount();
+    return outcome;
+}
+
+// How the two decodings of `input` by `decode` differ; empty when they agree. `fromMemory`, when
+// given, receives the outcome of decoding from memory.
+template <typename Decode>
+std::string memoryAndStreamDisagree(Decode&& decode, const Velmora::ByteArray& input,
+                                    DecodeOutcome* fromMemory = nullptr) {
     Velmora::ByteArrayInputStream memory(input.data(), input.size());
     ChunkedInputStream trickle(input, fixedChunks(1));
-    const Outcome direct = run(memory);
-    const Outcome streamed = run(trickle);
+    const DecodeOutcome direct = decodeOutcome(decode, memory);
+    const DecodeOutcome streamed = decodeOutcome(decode, trickle);
+    if (fromMemory) *fromMemory = direct;
     if (direct.failure != streamed.failure)
         return "from memory: \"" + direct.failure + "\"; from a stream: \"" + streamed.failure + "\"";
     if (!direct.failure.empty()) return std::string();
