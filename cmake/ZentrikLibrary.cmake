@@ -25,7 +25,7 @@ set(ZENTRIK_INTERNAL_HEADERS
   src/coders/Base64Kernels.h src/coders/Base64Tables.h src/coders/Base64Vector.h
   src/coders/QPKernels.h src/coders/QPEncoder.h src/coders/QPDecoder.h
   src/asn1/CodingStreams.h src/asn1/DERFastEncoder.h src/asn1/BackwardBuffer.h
-  src/asn1/DirectDecoder.h platform/asn1/ASN1ValueCache.h)
+  src/asn1/DirectDecoder.h platform/asn1/ASN1ValueCache.h platform/asn1/ASN1ShortCopy.h)
 
 function(zentrik_headers_tree)
   foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)
@@ -54,6 +54,7 @@ function(zentrik_add_library name dir)
   target_include_directories(${name}_objects PUBLIC $<BUILD_INTERFACE:${ZENTRIK_BUILD_INCLUDE}>)
   target_compile_definitions(${name}_objects PRIVATE ZENTRIK_BUILDING)
   zentrik_target_warnings(${name}_objects)
+  target_compile_options(${name}_objects PRIVATE ${ZENTRIK_FAT_LTO_OBJECTS})
   set(static_deps)
   foreach(dep IN LISTS ARG_DEPS)
     if(TARGET ${dep}_static)

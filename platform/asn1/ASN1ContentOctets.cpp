@@ -6,14 +6,16 @@
 
 #include <stdexcept>
 
+#include "zentrik/platform/asn1/ASN1ShortCopy.h"
+
 namespace Ostrel {
 
 void ASN1ContentOctets::assign(const unsigned char* octets, std::size_t count) {
     if (count <= kMark) {
-        unsigned char copy[kMark];  // the octets may lie in the block released below
-        if (count) std::memcpy(copy, octets, count);
+        unsigned char copy[kMark] = {};  // the octets may lie in the block released below
+        shortCopy::copy(copy, octets, count);
         release();
-        if (count) std::memcpy(room_, copy, count);
+        std::memcpy(room_, copy, sizeof copy);
         room_[kMark] = static_cast<unsigned char>(count);
         return;
     }

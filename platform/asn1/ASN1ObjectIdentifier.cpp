@@ -1,6 +1,8 @@
 #include "zentrik/platform/asn1/ASN1ObjectIdentifier.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "zentrik/platform/asn1/ASN1Errors.h"
@@ -15,6 +17,39 @@ namespace {
                              "ASN1ObjectIdentifier::parse(const String&)",
                              Velmora::String("\"") + dotted +
                                  Velmora::String("\" is no object identifier: ") + Velmora::String(why));
+}
+
+// Up to eight octets as one word, octet i in bits 8i to 8i + 7, zeros above (each loaded with at most
+// two overlapping reads).
+std::uint64_t shortWord(const unsigned char* octets, std::size_t count) noexcept {
+    if (count == 8) {
+        std::uint64_t word;
+        std::memcpy(&word, octets, sizeof word);
+        return word;
+    }
+    if (count >= 4) {
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, octets, sizeof first);
+        std::memcpy(&last, octets + count - 4, sizeof last);
+        return first | (std::uint64_t(last) << (8 * (count - 4)));
+    }
+    return octets[0] | (std::uint64_t(octets[count / 2]) << (8 * (count / 2))) |
+           (std::uint64_t(octets[count - 1]) << (8 * (count - 1)));
+}
+
+// Whether one to eight octets, the last one ending a subidentifier, hold only subidentifiers of at
+// most four octets (28 bits: every arc fits) none of which starts with 0x80, all octets at once;
+// false sends the octets to the careful reading below, which says what is wrong, if anything.
+bool plainShort(const unsigned char* octets, std::size_t count) noexcept {
+    if constexpr (std::endian::native != std::endian::little) return false;
+    const std::uint64_t word = shortWord(octets, count);
+    constexpr std::uint64_t high = 0x8080808080808080u;
+    const std::uint64_t more = word & high;                        // octets followed by more of theirs
+    const std::uint64_t starts = ~(more << 8) & high;              // octets that begin a subidentifier
+    const std::uint64_t lowZero = ~((word & ~high) + 0x7F7F7F7F7F7F7F7Fu) & high;  // low 7 bits all 0
+    if (lowZero & more & starts) return false;                     // a subidentifier begins with 0x80
+    return (more & (more << 8) & (more << 16) & (more << 24)) == 0;  // none of five octets or more
 }
 
 }  // namespace
@@ -80,6 +115,7 @@ octets::Fault ASN1ObjectIdentifier::contentOctetsFault(const unsigned char* octe
                                                        std::size_t count) noexcept {
     if (count == 0) return octets::Fault::missing;
     if (octets[count - 1] & 0x80) return octets::Fault::ended;
+    if (count <= 8 && plainShort(octets, count)) return octets::Fault::none;
     std::size_t start = 0;  // where the current subidentifier began
     for (std::size_t i = 0; i < count; ++i) {
         if (i == start && octets[i] == 0x80) return octets::Fault::padded;

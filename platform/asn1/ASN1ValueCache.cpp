@@ -38,16 +38,19 @@ struct FreeBlock {
     FreeBlock* next;
 };
 
+// Where a thread's cache stands: nothing cached yet, caching (the reaper below will empty the lists
+// when the thread ends), or emptied for good (values freed later go to free()).
+enum class State : unsigned char { fresh, caching, gone };
+
 // The thread's lists: trivially destructible, so that reaching them needs no guard.
 struct Lists {
     FreeBlock* heads[kClasses];
     std::size_t keptOctets;
-    bool reaperArmed;  // the reaper below will empty the lists when the thread ends
-    bool gone;         // the lists were emptied for good (values freed later go to free())
+    State state;
 };
 thread_local Lists lists{};
 
-// Gives the cached blocks back to malloc when the thread ends; made on the first block cached.
+// Gives the cached blocks back to malloc.
 void freeAll() noexcept {
     for (FreeBlock*& head : lists.heads)
         while (head) {
@@ -61,11 +64,19 @@ void freeAll() noexcept {
 struct Reaper {
     bool armed = false;
     ~Reaper() {
-        lists.gone = true;
+        lists.state = State::gone;
         freeAll();
     }
 };
 thread_local Reaper reaper;
+
+// The first block a thread caches arms its reaper; a thread whose cache is gone caches nothing.
+[[gnu::noinline]] bool startCaching() noexcept {
+    if (lists.state == State::gone) return false;
+    reaper.armed = true;
+    lists.state = State::caching;
+    return true;
+}
 
 std::size_t classOf(std::size_t size) {
     return (size + kStep - 1) / kStep - 1;
@@ -92,17 +103,15 @@ void* allocate(std::size_t size) {
 
 void release(void* block, std::size_t size) noexcept {
 #if ZENTRIK_VALUE_CACHE
-    if (block && size != 0 && size <= kLargest && !lists.gone) {
+    if (size - 1 < kLargest && block) {  // sizes 1 to kLargest (0 wraps around)
+        Lists& own = lists;
         const std::size_t k = classOf(size);
-        if (lists.keptOctets + (k + 1) * kStep <= kKeptOctets) {
-            if (!lists.reaperArmed) {
-                reaper.armed = true;
-                lists.reaperArmed = true;
-            }
+        const std::size_t kept = own.keptOctets + (k + 1) * kStep;
+        if (kept <= kKeptOctets && (own.state == State::caching || startCaching())) {
             auto* freed = static_cast<FreeBlock*>(block);
-            freed->next = lists.heads[k];
-            lists.heads[k] = freed;
-            lists.keptOctets += (k + 1) * kStep;
+            freed->next = own.heads[k];
+            own.heads[k] = freed;
+            own.keptOctets = kept;
             return;
         }
     }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,39 @@ TEST(ASN1ObjectIdentifierContentOctets, RefusesOtherOctetsAndKeepsItsValue) {
         EXPECT_EQ(moved, octets) << "refused octets are not taken";
         EXPECT_FALSE(value.hasContentOctets());
         EXPECT_EQ(value.toString(), String("1.2.3"));
+    }
+}
+
+// What is wrong with an identifier's octets, read one subidentifier at a time.
+octets::Fault subidentifierFault(const std::vector<unsigned char>& octets) {
+    if (octets.empty()) return octets::Fault::missing;
+    if (octets.back() & 0x80) return octets::Fault::ended;
+    std::size_t start = 0;
+    for (std::size_t end = 0; end < octets.size(); ++end) {
+        if (octets[end] & 0x80) continue;
+        if (octets[start] == 0x80) return octets::Fault::padded;
+        std::uint64_t value = 0;
+        for (std::size_t i = start; i <= end; ++i) {
+            value = (value << 7) | (octets[i] & 0x7F);
+            if (value > 0xFFFFFFFFu) return octets::Fault::tooLarge;
+        }
+        if (start == 0 && value >= 80 && value - 80 > 0x7FFFFFFFu) return octets::Fault::tooLarge;
+        start = end + 1;
+    }
+    return octets::Fault::none;
+}
+
+TEST(ASN1ObjectIdentifierContentOctets, FaultAgreesWithReadingEachSubidentifier) {
+    // Octets that end, continue, pad or fill subidentifiers, in runs of every length around 16.
+    const unsigned char kinds[] = {0x00, 0x01, 0x2A, 0x7F, 0x80, 0x81, 0x86, 0x8F, 0xFF};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::vector<unsigned char> octets(random() % 21);
+        for (auto& octet : octets) octet = kinds[random() % sizeof kinds];
+        if (!octets.empty() && round % 2 == 0) octets.back() &= 0x7F;  // half of them end complete
+        SCOPED_TRACE(ByteArray(octets.data(), octets.size()).toHex());
+        EXPECT_EQ(ASN1ObjectIdentifier::contentOctetsFault(octets.data(), octets.size()),
+                  subidentifierFault(octets));
     }
 }
 
@@ -383,7 +418,10 @@ TEST(ASN1StoredEncoding, MovedEncodingsReachOverridesAndCopiesAreDeep) {
 }  // namespace
 
 TEST(ASN1ContentOctetsHolder, HoldsShortAndLongOctetsAndCopiesThemDeeply) {
-    for (std::size_t count : {0u, 1u, 15u, 16u, 300u}) {  // inside the holder up to 15, then on the heap
+    std::vector<std::size_t> counts(18);  // every short count (copied in words of 8, 4 or 1), then longer
+    std::iota(counts.begin(), counts.end(), 0);
+    counts.push_back(300);
+    for (std::size_t count : counts) {  // inside the holder up to 15, then on the heap
         SCOPED_TRACE("octets: " + std::to_string(count));
         std::vector<unsigned char> octets(count);
         for (std::size_t i = 0; i < count; ++i) octets[i] = static_cast<unsigned char>(i * 7 + 1);
