@@ -7,9 +7,14 @@
 namespace Ostrel {
 
 ASN1ComponentList::ASN1ComponentList(const ASN1ComponentList& other) {
-    reserve(other.size_);
-    for (unsigned int i = 0; i < other.size_; ++i)
-        append(std::unique_ptr<ASN1Object>(other.slot(i)->clone()));
+    try {
+        reserve(other.size_);
+        for (unsigned int i = 0; i < other.size_; ++i)
+            append(std::unique_ptr<ASN1Object>(other.slot(i)->clone()));
+    } catch (...) {
+        clear();  // no destructor runs for a list whose constructor failed
+        throw;
+    }
 }
 
 ASN1ComponentList::ASN1ComponentList(ASN1ComponentList&& other) noexcept {
@@ -32,10 +37,15 @@ ASN1ComponentList& ASN1ComponentList::operator=(ASN1ComponentList&& other) noexc
     return *this;
 }
 
-ASN1ComponentList::~ASN1ComponentList() = default;
+ASN1ComponentList::~ASN1ComponentList() {
+    for (unsigned int i = 0; i < kInline && i < size_; ++i) delete inline_[i];
+}
 
 void ASN1ComponentList::takeFrom(ASN1ComponentList& other) noexcept {
-    for (unsigned int i = 0; i < kInline; ++i) inline_[i] = std::move(other.inline_[i]);
+    for (unsigned int i = 0; i < kInline; ++i) {
+        inline_[i] = other.inline_[i];
+        other.inline_[i] = nullptr;
+    }
     overflow_ = std::move(other.overflow_);
     size_ = other.size_;
     other.overflow_.clear();
@@ -48,7 +58,7 @@ void ASN1ComponentList::appendOverflow(std::unique_ptr<ASN1Object> component) {
                                  "ASN1ComponentList::append(std::unique_ptr<ASN1Object>)",
                                  "a null pointer is no component");
     if (size_ < kInline)
-        inline_[size_] = std::move(component);
+        inline_[size_] = component.release();
     else {
         if (overflow_.empty()) overflow_.reserve(kInline);  // room for as many again at once
         overflow_.push_back(std::move(component));
@@ -61,7 +71,10 @@ void ASN1ComponentList::outOfRange(unsigned int index) const {
 }
 
 void ASN1ComponentList::clear() noexcept {
-    for (unsigned int i = 0; i < kInline && i < size_; ++i) inline_[i].reset();
+    for (unsigned int i = 0; i < kInline && i < size_; ++i) {
+        delete inline_[i];
+        inline_[i] = nullptr;
+    }
     overflow_.clear();
     size_ = 0;
 }

@@ -27,7 +27,7 @@ class ZENTRIK_API ASN1ComponentList {
     /// Takes ownership; a null pointer throws Exception (LIB_ASN1, ASN1Error::NULL_COMPONENT).
     void append(std::unique_ptr<ASN1Object> component) {
         if (component && size_ < kInline)
-            inline_[size_++] = std::move(component);
+            inline_[size_++] = component.release();
         else
             appendOverflow(std::move(component));
     }
@@ -41,11 +41,11 @@ class ZENTRIK_API ASN1ComponentList {
     /// @{
     const ASN1Object* at(unsigned int index) const {
         if (index >= size_) outOfRange(index);
-        return slot(index).get();
+        return slot(index);
     }
     ASN1Object* at(unsigned int index) {
         if (index >= size_) outOfRange(index);
-        return slot(index).get();
+        return slot(index);
     }
     /// @}
     /// Deletes every component.
@@ -58,14 +58,16 @@ class ZENTRIK_API ASN1ComponentList {
   private:
     static constexpr unsigned int kInline = 4;
 
-    const std::unique_ptr<ASN1Object>& slot(unsigned int index) const noexcept {
-        return index < kInline ? inline_[index] : overflow_[index - kInline];
+    ASN1Object* slot(unsigned int index) const noexcept {
+        return index < kInline ? inline_[index] : overflow_[index - kInline].get();
     }
     void takeFrom(ASN1ComponentList& other) noexcept;
     void appendOverflow(std::unique_ptr<ASN1Object> component);
     [[noreturn]] void outOfRange(unsigned int index) const;
 
-    std::unique_ptr<ASN1Object> inline_[kInline];        // components 0 to kInline - 1
+    // Components 0 to kInline - 1, owned (deleted by the destructor and clear()); a slot beyond the size
+    // is null.
+    ASN1Object* inline_[kInline] = {};
     std::vector<std::unique_ptr<ASN1Object>> overflow_;  // the components after them
     unsigned int size_ = 0;
 };

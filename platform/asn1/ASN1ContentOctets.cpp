@@ -1,12 +1,10 @@
 #include "zentrik/platform/asn1/ASN1ContentOctets.h"
 
-#include <cstdlib>
 #include <limits>
-#include <new>
-
 #include <stdexcept>
 
 #include "zentrik/platform/asn1/ASN1ShortCopy.h"
+#include "zentrik/platform/asn1/ASN1ValueCache.h"
 
 namespace Ostrel {
 
@@ -20,8 +18,7 @@ void ASN1ContentOctets::assign(const unsigned char* octets, std::size_t count) {
         return;
     }
     if (count > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("contents beyond 4 GiB");
-    auto* block = static_cast<unsigned char*>(std::malloc(count));
-    if (!block) throw std::bad_alloc();
+    auto* block = static_cast<unsigned char*>(valueCache::allocate(count));  // throws std::bad_alloc
     std::memcpy(block, octets, count);
     release();
     const auto stored = static_cast<std::uint32_t>(count);
@@ -31,7 +28,7 @@ void ASN1ContentOctets::assign(const unsigned char* octets, std::size_t count) {
 }
 
 void ASN1ContentOctets::release() noexcept {
-    if (isHeap()) std::free(heapData());
+    if (isHeap()) valueCache::release(heapData(), heapSize());
 }
 
 }  // namespace Ostrel

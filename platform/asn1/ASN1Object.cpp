@@ -179,6 +179,14 @@ void ASN1Object::operator delete(void* block, std::size_t size) noexcept {
     valueCache::release(block, size);
 }
 
+void* ASN1Object::Extra::operator new(std::size_t size) {
+    return valueCache::allocate(size);
+}
+
+void ASN1Object::Extra::operator delete(void* block, std::size_t size) noexcept {
+    valueCache::release(block, size);
+}
+
 bool operator==(const ASN1Object& a, const ASN1Object& b) {
     return a.equals(b);
 }

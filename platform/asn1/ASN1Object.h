@@ -163,6 +163,10 @@ class ZENTRIK_API ASN1Object {
         ASNTag::CONTEXT context = ASNTag::UNTAGGED;
         unsigned int tagNumber = 0;
         std::variant<std::monostate, Velmora::BigNumber, Velmora::String, Velmora::IntArray> form;
+
+        // From the block cache of the values themselves.
+        static void* operator new(std::size_t size);
+        static void operator delete(void* block, std::size_t size) noexcept;
     };
     // Made on first use.
     Extra& extra() const;

@@ -11,15 +11,15 @@ using Velmora::ByteArray;
 namespace {
 // A value of the class the object library makes for a universal identifier octet.
 template <typename T>
-Owned<T> made(unsigned char octet) {
-    return Owned<T>(static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
+std::unique_ptr<T> made(unsigned char octet) {
+    return std::unique_ptr<T>(static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
 }
 }  // namespace
 
 Owned<> DirectDecoder::decode(std::size_t& used) {
     const unsigned char* const start = at_;
     try {
-        Owned<> value = element(end_, 0);
+        Owned<> value(element(end_, 0));
         if (value) used = static_cast<std::size_t>(at_ - start);
         return value;
     } catch (const Velmora::Exception&) {  // a value refused its contents: the stream decoder says why
@@ -70,28 +70,30 @@ inline bool DirectDecoder::header(const unsigned char* limit, Header& header) {
     return static_cast<std::size_t>(limit - at_) >= header.length;
 }
 
-Owned<> DirectDecoder::element(const unsigned char* limit, unsigned int depth) {
+ASN1Object* DirectDecoder::element(const unsigned char* limit, unsigned int depth) {
     const unsigned char* const start = at_;
     Header h;
     if (!header(limit, h)) return nullptr;
-    if (isStructure(h)) {
-        if (depth >= kDepthLimit) return nullptr;
-        Owned<ASNStructured> structure(h.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
-                                                            : new ASN1Set());
-        structure->ignoreComponentRules(true);
-        const bool read = components(h, limit, [this, depth, &structure](const unsigned char* end) {
-            Owned<> component = element(end, depth + 1);
-            if (!component) return false;
-            structure->appendComponent(std::unique_ptr<ASN1Object>(component.release()));
-            return true;
-        });
-        return read ? std::move(structure) : nullptr;
-    }
+    if (isStructure(h)) return structure(h, limit, depth);
     const unsigned char* const contents = at_;
     at_ += h.length;
     // An identifier's octets are checked as they are stored (primitive gives null for bad ones).
     if (h.identifier != ASNTag::OBJECT_IDENTIFIER && !takes(h.identifier, contents, h.length)) return nullptr;
     return primitive(h.identifier, start, contents, h.length);
+}
+
+ASN1Object* DirectDecoder::structure(const Header& header, const unsigned char* limit, unsigned int depth) {
+    if (depth >= kDepthLimit) return nullptr;
+    std::unique_ptr<ASNStructured> structure(header.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
+                                                                       : new ASN1Set());
+    structure->ignoreComponentRules(true);
+    const bool read = components(header, limit, [this, depth, &structure](const unsigned char* end) {
+        ASN1Object* component = element(end, depth + 1);
+        if (!component) return false;
+        structure->appendComponent(std::unique_ptr<ASN1Object>(component));
+        return true;
+    });
+    return read ? structure.release() : nullptr;
 }
 
 bool DirectDecoder::checkElement(const unsigned char* limit, unsigned int depth) {
@@ -146,57 +148,57 @@ bool DirectDecoder::takes(unsigned char identifier, const unsigned char* content
     }
 }
 
-Owned<> DirectDecoder::primitive(unsigned char identifier, const unsigned char* start,
+ASN1Object* DirectDecoder::primitive(unsigned char identifier, const unsigned char* start,
                                  const unsigned char* contents, std::size_t length) const {
     switch (identifier) {
         case ASNTag::BOOLEAN: {
-            Owned<ASN1Boolean> value(new ASN1Boolean());
+            std::unique_ptr<ASN1Boolean> value(new ASN1Boolean());
             value->setValue(contents[0] != 0x00);
-            return value;
+            return value.release();
         }
         case ASNTag::INTEGER: {
-            Owned<ASN1Integer> value(new ASN1Integer());
+            std::unique_ptr<ASN1Integer> value(new ASN1Integer());
             value->setContentOctets(contents, length);
-            return value;
+            return value.release();
         }
         case ASNTag::BIT_STRING: {
-            Owned<ASN1BitString> value(new ASN1BitString());
+            std::unique_ptr<ASN1BitString> value(new ASN1BitString());
             value->setValue(ByteArray(contents + 1, length - 1), contents[0]);
-            return value;
+            return value.release();
         }
         case ASNTag::OCTET_STRING: {
-            Owned<ASN1OctetString> value(new ASN1OctetString());
+            std::unique_ptr<ASN1OctetString> value(new ASN1OctetString());
             value->setValue(ByteArray(contents, length));
-            return value;
+            return value.release();
         }
         case ASNTag::ASN1_NULL:
-            return Owned<>(new ASN1Null());
+            return new ASN1Null();
         case ASNTag::OBJECT_IDENTIFIER: {
-            Owned<ASN1ObjectIdentifier> value(new ASN1ObjectIdentifier());
-            return value->setContentOctets(contents, length) ? std::move(value) : nullptr;
+            std::unique_ptr<ASN1ObjectIdentifier> value(new ASN1ObjectIdentifier());
+            return value->setContentOctets(contents, length) ? value.release() : nullptr;
         }
         default:
             return otherPrimitive(identifier, start, contents, length);
     }
 }
 
-Owned<> DirectDecoder::otherPrimitive(unsigned char identifier, const unsigned char* start,
+ASN1Object* DirectDecoder::otherPrimitive(unsigned char identifier, const unsigned char* start,
                                       const unsigned char* contents, std::size_t length) {
     if (ASN1String::acceptsTag(identifier)) {
-        Owned<ASN1String> value = made<ASN1String>(identifier);
+        std::unique_ptr<ASN1String> value = made<ASN1String>(identifier);
         value->setContentOctets(contents, length);
-        return value;
+        return value.release();
     }
     if (ASN1Time::acceptsTag(identifier)) {
-        Owned<ASN1Time> value = made<ASN1Time>(identifier);
+        std::unique_ptr<ASN1Time> value = made<ASN1Time>(identifier);
         value->setContentOctets(contents, length);
-        return value;
+        return value.release();
     }
     // A context-specific or private element, kept as its encoding, whose length octets are already
     // the minimal ones.
-    Owned<> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, identifier & 0x1F));
+    std::unique_ptr<ASN1Object> value(ASN1Object::makeASN1Object(ASNTag::TAGGED, identifier & 0x1F));
     value->setDERBytes(ByteArray(start, static_cast<std::size_t>(contents + length - start)));
-    return value;
+    return value.release();
 }
 
 }  // namespace Ostrel

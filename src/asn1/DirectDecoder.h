@@ -49,8 +49,12 @@ class DirectDecoder {
     // or contents that run past `limit`.
     [[gnu::always_inline]] inline bool header(const unsigned char* limit, Header& header);
     static bool isStructure(const Header& header) { return header.identifier == 0x30 || header.identifier == 0x31; }
-    // The element at the position, which ends at or before `limit`; null when the decoder gives up.
-    Owned<> element(const unsigned char* limit, unsigned int depth);
+    // The element at the position, which ends at or before `limit`, owned by the caller; null when the
+    // decoder gives up. (Values under construction are held by std::unique_ptr, which deletes them as
+    // ASN1Object::deleteObject does; a raw pointer is handed up so that each level costs no more.)
+    ASN1Object* element(const unsigned char* limit, unsigned int depth);
+    // The SEQUENCE or SET whose header was read, likewise.
+    ASN1Object* structure(const Header& header, const unsigned char* limit, unsigned int depth);
     // The same rules without building values: whether the element would be decoded.
     bool checkElement(const unsigned char* limit, unsigned int depth);
     // Reads the components of a SEQUENCE or SET whose header was read, inside an element ending at
@@ -61,10 +65,11 @@ class DirectDecoder {
     // Whether the decoder takes a primitive element (or a tagged one, kept as its encoding) with these
     // contents; what it does not take is read, or refused, by the stream decoder.
     bool takes(unsigned char identifier, const unsigned char* contents, std::size_t length) const;
-    // The value of an element that takes() accepted; `start` is where its identifier octets begin.
-    Owned<> primitive(unsigned char identifier, const unsigned char* start, const unsigned char* contents,
+    // The value of an element that takes() accepted, owned by the caller; `start` is where its identifier
+    // octets begin.
+    ASN1Object* primitive(unsigned char identifier, const unsigned char* start, const unsigned char* contents,
                       std::size_t length) const;
-    static Owned<> otherPrimitive(unsigned char identifier, const unsigned char* start,
+    static ASN1Object* otherPrimitive(unsigned char identifier, const unsigned char* start,
                                   const unsigned char* contents, std::size_t length);
 
     const unsigned char* at_;
