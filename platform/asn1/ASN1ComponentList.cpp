@@ -1,6 +1,11 @@
 #include "zentrik/platform/asn1/ASN1ComponentList.h"
 
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
 #include "zentrik/platform/asn1/ASN1Errors.h"
+#include "zentrik/platform/asn1/ASN1ValueCache.h"
 #include "zentrik/platform/utils/Exception.h"
 #include "zentrik/platform/utils/IndexOutOfRange.h"
 
@@ -38,17 +43,24 @@ ASN1ComponentList& ASN1ComponentList::operator=(ASN1ComponentList&& other) noexc
 }
 
 ASN1ComponentList::~ASN1ComponentList() {
+    release();
+}
+
+void ASN1ComponentList::release() noexcept {
     for (unsigned int i = 0; i < kInline && i < size_; ++i) delete inline_[i];
+    for (unsigned int i = kInline; i < size_; ++i) delete overflow_[i - kInline];
+    if (overflow_) valueCache::release(overflow_, overflowRoom_ * sizeof *overflow_);
+    overflow_ = nullptr;
+    overflowRoom_ = 0;
 }
 
 void ASN1ComponentList::takeFrom(ASN1ComponentList& other) noexcept {
-    for (unsigned int i = 0; i < kInline; ++i) {
-        inline_[i] = other.inline_[i];
-        other.inline_[i] = nullptr;
-    }
-    overflow_ = std::move(other.overflow_);
+    for (unsigned int i = 0; i < kInline; ++i) inline_[i] = other.inline_[i];
+    overflow_ = other.overflow_;
+    overflowRoom_ = other.overflowRoom_;
     size_ = other.size_;
-    other.overflow_.clear();
+    other.overflow_ = nullptr;
+    other.overflowRoom_ = 0;
     other.size_ = 0;
 }
 
@@ -57,13 +69,25 @@ void ASN1ComponentList::appendOverflow(std::unique_ptr<ASN1Object> component) {
         throw Velmora::Exception(Velmora::Exception::LIB_ASN1, ASN1Error::NULL_COMPONENT,
                                  "ASN1ComponentList::append(std::unique_ptr<ASN1Object>)",
                                  "a null pointer is no component");
-    if (size_ < kInline)
-        inline_[size_] = component.release();
-    else {
-        if (overflow_.empty()) overflow_.reserve(kInline);  // room for as many again at once
-        overflow_.push_back(std::move(component));
+    if (size_ < kInline) {
+        inline_[size_++] = component.release();
+        return;
     }
+    const std::size_t beyond = size_ - kInline;
+    if (beyond == overflowRoom_) growOverflow(beyond < kInline ? kInline : 2 * beyond);  // doubling
+    overflow_[beyond] = component.release();
     ++size_;
+}
+
+void ASN1ComponentList::growOverflow(std::size_t count) {
+    if (count <= overflowRoom_) return;
+    if (count > std::numeric_limits<unsigned int>::max() - kInline) throw std::length_error("too many components");
+    auto* room = static_cast<ASN1Object**>(valueCache::allocate(count * sizeof *overflow_));
+    const std::size_t beyond = size_ > kInline ? size_ - kInline : 0;
+    if (beyond) std::memcpy(room, overflow_, beyond * sizeof *overflow_);
+    if (overflow_) valueCache::release(overflow_, overflowRoom_ * sizeof *overflow_);
+    overflow_ = room;
+    overflowRoom_ = static_cast<unsigned int>(count);
 }
 
 void ASN1ComponentList::outOfRange(unsigned int index) const {
@@ -71,16 +95,13 @@ void ASN1ComponentList::outOfRange(unsigned int index) const {
 }
 
 void ASN1ComponentList::clear() noexcept {
-    for (unsigned int i = 0; i < kInline && i < size_; ++i) {
-        delete inline_[i];
-        inline_[i] = nullptr;
-    }
-    overflow_.clear();
+    release();
+    for (ASN1Object*& component : inline_) component = nullptr;
     size_ = 0;
 }
 
 void ASN1ComponentList::reserve(std::size_t count) {
-    if (count > kInline) overflow_.reserve(count - kInline);
+    if (count > kInline) growOverflow(count - kInline);
 }
 
 bool ASN1ComponentList::equals(const ASN1ComponentList& other) const {

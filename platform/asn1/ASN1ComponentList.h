@@ -1,6 +1,6 @@
 #pragma once
+#include <cstddef>
 #include <memory>
-#include <vector>
 
 #include "zentrik/platform/asn1/ASN1Object.h"
 #include "zentrik/platform/utils/Export.h"
@@ -59,17 +59,22 @@ class ZENTRIK_API ASN1ComponentList {
     static constexpr unsigned int kInline = 4;
 
     ASN1Object* slot(unsigned int index) const noexcept {
-        return index < kInline ? inline_[index] : overflow_[index - kInline].get();
+        return index < kInline ? inline_[index] : overflow_[index - kInline];
     }
     void takeFrom(ASN1ComponentList& other) noexcept;
     void appendOverflow(std::unique_ptr<ASN1Object> component);
+    // Makes the room beyond the list's own hold at least `count` components.
+    void growOverflow(std::size_t count);
+    // Deletes every component and gives back the room beyond the list's own.
+    void release() noexcept;
     [[noreturn]] void outOfRange(unsigned int index) const;
 
-    // Components 0 to kInline - 1, owned (deleted by the destructor and clear()); a slot beyond the size
-    // is null.
+    // Components 0 to kInline - 1, then the others in a block of overflowRoom_ places (from the value
+    // objects' block cache); all owned, deleted by the destructor and clear().
     ASN1Object* inline_[kInline] = {};
-    std::vector<std::unique_ptr<ASN1Object>> overflow_;  // the components after them
+    ASN1Object** overflow_ = nullptr;
     unsigned int size_ = 0;
+    unsigned int overflowRoom_ = 0;
 };
 
 }  // namespace Ostrel

@@ -350,6 +350,8 @@ TEST(ASN1ComponentListRoom, KeepsOrderWithinAndBeyondItsOwnRoom) {
         sequence.clearComponents();
         EXPECT_EQ(sequence.getNumberOfComponents(), 0u);
         EXPECT_EQ(copy.getNumberOfComponents(), static_cast<unsigned int>(count));
+        for (int i = 0; i < 6; ++i) sequence.appendComponent(std::make_unique<ASN1Integer>(i));
+        EXPECT_EQ(*sequence.getComponent(5), ASN1Integer(5)) << "a cleared list takes components again";
     }
 }
 
