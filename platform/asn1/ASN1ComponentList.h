@@ -28,8 +28,10 @@ class ZENTRIK_API ASN1ComponentList {
     void append(std::unique_ptr<ASN1Object> component) {
         if (component && size_ < kInline)
             inline_[size_++] = component.release();
+        else if (component && size_ - kInline < overflowRoom_)
+            overflow_[size_++ - kInline] = component.release();
         else
-            appendOverflow(std::move(component));
+            appendOverflow(std::move(component));  // null, or no room left
     }
 
     /// How many components the list holds, and whether none.
