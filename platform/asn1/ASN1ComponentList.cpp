@@ -81,7 +81,8 @@ void ASN1ComponentList::appendOverflow(std::unique_ptr<ASN1Object> component) {
 
 void ASN1ComponentList::growOverflow(std::size_t count) {
     if (count <= overflowRoom_) return;
-    if (count > std::numeric_limits<unsigned int>::max() - kInline) throw std::length_error("too many components");
+    if (count > std::numeric_limits<unsigned int>::max() - kInline)
+        throw std::length_error("too many components");
     auto* room = static_cast<ASN1Object**>(valueCache::allocate(count * sizeof *overflow_));
     const std::size_t beyond = size_ > kInline ? size_ - kInline : 0;
     if (beyond) std::memcpy(room, overflow_, beyond * sizeof *overflow_);

@@ -45,10 +45,10 @@ bool plainShort(const unsigned char* octets, std::size_t count) noexcept {
     if constexpr (std::endian::native != std::endian::little) return false;
     const std::uint64_t word = shortWord(octets, count);
     constexpr std::uint64_t high = 0x8080808080808080u;
-    const std::uint64_t more = word & high;                        // octets followed by more of theirs
-    const std::uint64_t starts = ~(more << 8) & high;              // octets that begin a subidentifier
+    const std::uint64_t more = word & high;            // octets followed by more of theirs
+    const std::uint64_t starts = ~(more << 8) & high;  // octets that begin a subidentifier
     const std::uint64_t lowZero = ~((word & ~high) + 0x7F7F7F7F7F7F7F7Fu) & high;  // low 7 bits all 0
-    if (lowZero & more & starts) return false;                     // a subidentifier begins with 0x80
+    if (lowZero & more & starts) return false;                       // a subidentifier begins with 0x80
     return (more & (more << 8) & (more << 16) & (more << 24)) == 0;  // none of five octets or more
 }
 

@@ -12,7 +12,8 @@ namespace {
 // A value of the class the object library makes for a universal identifier octet.
 template <typename T>
 std::unique_ptr<T> made(unsigned char octet) {
-    return std::unique_ptr<T>(static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
+    return std::unique_ptr<T>(
+        static_cast<T*>(ASN1Object::makeASN1Object(static_cast<ASNTag::ASN1_TAG>(octet), 0)));
 }
 }  // namespace
 
@@ -84,8 +85,8 @@ ASN1Object* DirectDecoder::element(const unsigned char* limit, unsigned int dept
 
 ASN1Object* DirectDecoder::structure(const Header& header, const unsigned char* limit, unsigned int depth) {
     if (depth >= kDepthLimit) return nullptr;
-    std::unique_ptr<ASNStructured> structure(header.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence())
-                                                                       : new ASN1Set());
+    std::unique_ptr<ASNStructured> structure(
+        header.identifier == 0x30 ? static_cast<ASNStructured*>(new ASN1Sequence()) : new ASN1Set());
     structure->ignoreComponentRules(true);
     const bool read = components(header, limit, [this, depth, &structure](const unsigned char* end) {
         ASN1Object* component = element(end, depth + 1);
@@ -100,8 +101,9 @@ bool DirectDecoder::checkElement(const unsigned char* limit, unsigned int depth)
     Header h;
     if (!header(limit, h)) return false;
     if (isStructure(h))
-        return depth < kDepthLimit &&
-               components(h, limit, [this, depth](const unsigned char* end) { return checkElement(end, depth + 1); });
+        return depth < kDepthLimit && components(h, limit, [this, depth](const unsigned char* end) {
+                   return checkElement(end, depth + 1);
+               });
     const unsigned char* const contents = at_;
     at_ += h.length;
     return takes(h.identifier, contents, h.length);
@@ -143,13 +145,14 @@ bool DirectDecoder::takes(unsigned char identifier, const unsigned char* content
             // and private elements (kept as their encoding); ENUMERATED, segmented strings and
             // unknown identifiers are the stream decoder's.
             if (ASN1String::acceptsTag(identifier))
-                return !ASN1String::contentOctetsFault(static_cast<ASNTag::ASN1_TAG>(identifier), contents, length);
+                return !ASN1String::contentOctetsFault(static_cast<ASNTag::ASN1_TAG>(identifier), contents,
+                                                       length);
             return ASN1Time::acceptsTag(identifier) || (identifier & 0x80) != 0;
     }
 }
 
 ASN1Object* DirectDecoder::primitive(unsigned char identifier, const unsigned char* start,
-                                 const unsigned char* contents, std::size_t length) const {
+                                     const unsigned char* contents, std::size_t length) const {
     switch (identifier) {
         case ASNTag::BOOLEAN: {
             std::unique_ptr<ASN1Boolean> value(new ASN1Boolean());
@@ -183,7 +186,7 @@ ASN1Object* DirectDecoder::primitive(unsigned char identifier, const unsigned ch
 }
 
 ASN1Object* DirectDecoder::otherPrimitive(unsigned char identifier, const unsigned char* start,
-                                      const unsigned char* contents, std::size_t length) {
+                                          const unsigned char* contents, std::size_t length) {
     if (ASN1String::acceptsTag(identifier)) {
         std::unique_ptr<ASN1String> value = made<ASN1String>(identifier);
         value->setContentOctets(contents, length);

@@ -48,7 +48,9 @@ class DirectDecoder {
     // Reads identifier and length octets at the position; false for a form left to the stream decoder
     // or contents that run past `limit`.
     [[gnu::always_inline]] inline bool header(const unsigned char* limit, Header& header);
-    static bool isStructure(const Header& header) { return header.identifier == 0x30 || header.identifier == 0x31; }
+    static bool isStructure(const Header& header) {
+        return header.identifier == 0x30 || header.identifier == 0x31;
+    }
     // The element at the position, which ends at or before `limit`, owned by the caller; null when the
     // decoder gives up. (Values under construction are held by std::unique_ptr, which deletes them as
     // ASN1Object::deleteObject does; a raw pointer is handed up so that each level costs no more.)
@@ -68,9 +70,9 @@ class DirectDecoder {
     // The value of an element that takes() accepted, owned by the caller; `start` is where its identifier
     // octets begin.
     ASN1Object* primitive(unsigned char identifier, const unsigned char* start, const unsigned char* contents,
-                      std::size_t length) const;
+                          std::size_t length) const;
     static ASN1Object* otherPrimitive(unsigned char identifier, const unsigned char* start,
-                                  const unsigned char* contents, std::size_t length);
+                                      const unsigned char* contents, std::size_t length);
 
     const unsigned char* at_;
     const unsigned char* const end_;
