@@ -22,10 +22,8 @@
 
 namespace Ostrel {
 
-ASN1Object::~ASN1Object() = default;
-
 ASN1Object::ASN1Object(const ASN1Object& other)
-    : extra_(other.extra_ ? std::make_unique<Extra>(*other.extra_) : nullptr),
+    : extra_(other.extra_ ? new Extra(*other.extra_) : nullptr),
       tag_(other.tag_),
       constructed_(other.constructed_),
       optional_(other.optional_),
@@ -33,7 +31,7 @@ ASN1Object::ASN1Object(const ASN1Object& other)
 
 ASN1Object& ASN1Object::operator=(const ASN1Object& other) {
     if (this != &other) {
-        extra_ = other.extra_ ? std::make_unique<Extra>(*other.extra_) : nullptr;
+        extra_.reset(other.extra_ ? new Extra(*other.extra_) : nullptr);
         tag_ = other.tag_;
         constructed_ = other.constructed_;
         optional_ = other.optional_;
@@ -43,8 +41,12 @@ ASN1Object& ASN1Object::operator=(const ASN1Object& other) {
 }
 
 ASN1Object::Extra& ASN1Object::extra() const {
-    if (!extra_) extra_ = std::make_unique<Extra>();
+    if (!extra_) extra_.reset(new Extra());
     return *extra_;
+}
+
+void ASN1Object::deleteExtra(Extra* extra) noexcept {
+    delete extra;
 }
 
 void ASN1Object::storeDERBytes(Velmora::ByteArray&& der) {

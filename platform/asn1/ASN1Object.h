@@ -31,7 +31,7 @@ namespace Ostrel {
 
 class ZENTRIK_API ASN1Object {
   public:
-    virtual ~ASN1Object();
+    virtual ~ASN1Object() = default;
 
     /// Tags the value implicitly ([n] in place of its universal identifier).
     virtual void setImplicitTag(unsigned int tagNumber);
@@ -170,8 +170,13 @@ class ZENTRIK_API ASN1Object {
     };
     // Made on first use.
     Extra& extra() const;
+    // Deletes the extras out of line, so that the destructors that every value runs stay small.
+    static void deleteExtra(Extra* extra) noexcept;
+    struct ExtraDeleter {
+        void operator()(Extra* extra) const noexcept { deleteExtra(extra); }
+    };
 
-    mutable std::unique_ptr<Extra> extra_;
+    mutable std::unique_ptr<Extra, ExtraDeleter> extra_;
     ASNTag::ASN1_TAG tag_;
     bool constructed_ = false;
     bool optional_ = false;
