@@ -43,15 +43,7 @@ ASN1ComponentList& ASN1ComponentList::operator=(ASN1ComponentList&& other) noexc
 }
 
 ASN1ComponentList::~ASN1ComponentList() {
-    release();
-}
-
-void ASN1ComponentList::release() noexcept {
-    for (unsigned int i = 0; i < kInline && i < size_; ++i) delete inline_[i];
-    for (unsigned int i = kInline; i < size_; ++i) delete overflow_[i - kInline];
-    if (overflow_) valueCache::release(overflow_, overflowRoom_ * sizeof *overflow_);
-    overflow_ = nullptr;
-    overflowRoom_ = 0;
+    clear();
 }
 
 void ASN1ComponentList::takeFrom(ASN1ComponentList& other) noexcept {
@@ -69,12 +61,9 @@ void ASN1ComponentList::appendOverflow(std::unique_ptr<ASN1Object> component) {
         throw Velmora::Exception(Velmora::Exception::LIB_ASN1, ASN1Error::NULL_COMPONENT,
                                  "ASN1ComponentList::append(std::unique_ptr<ASN1Object>)",
                                  "a null pointer is no component");
-    if (size_ < kInline) {
-        inline_[size_++] = component.release();
-        return;
-    }
+    // append() took everything else: the list's own room is full, and so is the block beyond it.
     const std::size_t beyond = size_ - kInline;
-    if (beyond == overflowRoom_) growOverflow(beyond < kInline ? kInline : 2 * beyond);  // doubling
+    growOverflow(beyond < kInline ? kInline : 2 * beyond);  // doubling
     overflow_[beyond] = component.release();
     ++size_;
 }
@@ -96,8 +85,11 @@ void ASN1ComponentList::outOfRange(unsigned int index) const {
 }
 
 void ASN1ComponentList::clear() noexcept {
-    release();
-    for (ASN1Object*& component : inline_) component = nullptr;
+    for (unsigned int i = 0; i < kInline && i < size_; ++i) delete inline_[i];
+    for (unsigned int i = kInline; i < size_; ++i) delete overflow_[i - kInline];
+    if (overflow_) valueCache::release(overflow_, overflowRoom_ * sizeof *overflow_);
+    overflow_ = nullptr;
+    overflowRoom_ = 0;
     size_ = 0;
 }
 

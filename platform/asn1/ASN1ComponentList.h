@@ -67,12 +67,10 @@ class ZENTRIK_API ASN1ComponentList {
     void appendOverflow(std::unique_ptr<ASN1Object> component);
     // Makes the room beyond the list's own hold at least `count` components.
     void growOverflow(std::size_t count);
-    // Deletes every component and gives back the room beyond the list's own.
-    void release() noexcept;
     [[noreturn]] void outOfRange(unsigned int index) const;
 
     // Components 0 to kInline - 1, then the others in a block of overflowRoom_ places (from the value
-    // objects' block cache); all owned, deleted by the destructor and clear().
+    // objects' block cache); the first size_ are owned, deleted by clear() and the destructor.
     ASN1Object* inline_[kInline] = {};
     ASN1Object** overflow_ = nullptr;
     unsigned int size_ = 0;

@@ -2,10 +2,10 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "zentrik/platform/asn1/ASN1Errors.h"
+#include "zentrik/platform/asn1/ASN1ShortCopy.h"
 #include "zentrik/platform/utils/Exception.h"
 
 namespace Ostrel {
@@ -19,31 +19,12 @@ namespace {
                                  Velmora::String("\" is no object identifier: ") + Velmora::String(why));
 }
 
-// Up to eight octets as one word, octet i in bits 8i to 8i + 7, zeros above (each loaded with at most
-// two overlapping reads).
-std::uint64_t shortWord(const unsigned char* octets, std::size_t count) noexcept {
-    if (count == 8) {
-        std::uint64_t word;
-        std::memcpy(&word, octets, sizeof word);
-        return word;
-    }
-    if (count >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, octets, sizeof first);
-        std::memcpy(&last, octets + count - 4, sizeof last);
-        return first | (std::uint64_t(last) << (8 * (count - 4)));
-    }
-    return octets[0] | (std::uint64_t(octets[count / 2]) << (8 * (count / 2))) |
-           (std::uint64_t(octets[count - 1]) << (8 * (count - 1)));
-}
-
 // Whether one to eight octets, the last one ending a subidentifier, hold only subidentifiers of at
 // most four octets (28 bits: every arc fits) none of which starts with 0x80, all octets at once;
 // false sends the octets to the careful reading below, which says what is wrong, if anything.
 bool plainShort(const unsigned char* octets, std::size_t count) noexcept {
     if constexpr (std::endian::native != std::endian::little) return false;
-    const std::uint64_t word = shortWord(octets, count);
+    const std::uint64_t word = shortCopy::word(octets, count);
     constexpr std::uint64_t high = 0x8080808080808080u;
     const std::uint64_t more = word & high;            // octets followed by more of theirs
     const std::uint64_t starts = ~(more << 8) & high;  // octets that begin a subidentifier

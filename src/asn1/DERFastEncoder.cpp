@@ -24,6 +24,13 @@ const T* as(const ASN1Object* value) {
     return fits ? static_cast<const T*>(value) : nullptr;
 }
 
+// The contents octets a value of class T holds (as decoded), when the checked cast takes it; else null.
+template <typename T>
+const ASN1ContentOctets* heldContents(const ASN1Object* value) {
+    const T* typed = as<T>(value);
+    return typed && typed->hasContentOctets() ? &typed->contentOctets() : nullptr;
+}
+
 // The most identifier and length octets in front of contents: an explicit [n], its length (32 bits),
 // the universal octet and the length octets.
 constexpr std::size_t kMaxHeader = octets::kMaxIdentifierOctets + 5 + 1 + octets::kMaxLengthOctets;
@@ -182,12 +189,9 @@ bool DERFastEncoder::putContents(const ASN1Object* value) {
             *out_.room(1) = boolean->getValue() ? 0xFF : 0x00;
             break;
         }
-        case ASNTag::INTEGER: {
-            const auto* integer = as<ASN1Integer>(value);
-            if (!integer || !integer->hasContentOctets()) return false;
-            out_.put(integer->contentOctets().data(), integer->contentOctets().size());
+        case ASNTag::INTEGER:
+            if (!putHeld(heldContents<ASN1Integer>(value))) return false;
             break;
-        }
         case ASNTag::BIT_STRING: {  // a primitive one: the unused bits, then the octets
             const auto* bits = as<ASN1BitString>(value);
             if (!bits || bits->isConstructed() || bits->getNumberOfComponents() != 0) return false;
@@ -205,25 +209,21 @@ bool DERFastEncoder::putContents(const ASN1Object* value) {
             if (!as<ASN1Null>(value)) return false;
             break;
         default:
-            if (!putHeld(value)) return false;
+            if (!putHeld(heldOctets(value))) return false;
     }
     putHeader(value, out_.written() - end);
     return true;
 }
 
-bool DERFastEncoder::putHeld(const ASN1Object* value) {
-    const ASN1ContentOctets* contents = nullptr;
+const ASN1ContentOctets* DERFastEncoder::heldOctets(const ASN1Object* value) {
     const int tag = value->getTagValue();
-    if (tag == ASNTag::OBJECT_IDENTIFIER) {
-        const auto* identifier = as<ASN1ObjectIdentifier>(value);
-        if (identifier && identifier->hasContentOctets()) contents = &identifier->contentOctets();
-    } else if (ASN1String::acceptsTag(tag)) {
-        const auto* string = as<ASN1String>(value);
-        if (string && string->hasContentOctets()) contents = &string->contentOctets();
-    } else if (ASN1Time::acceptsTag(tag)) {
-        const auto* time = as<ASN1Time>(value);
-        if (time && time->hasContentOctets()) contents = &time->contentOctets();
-    }
+    if (tag == ASNTag::OBJECT_IDENTIFIER) return heldContents<ASN1ObjectIdentifier>(value);
+    if (ASN1String::acceptsTag(tag)) return heldContents<ASN1String>(value);
+    if (ASN1Time::acceptsTag(tag)) return heldContents<ASN1Time>(value);
+    return nullptr;
+}
+
+bool DERFastEncoder::putHeld(const ASN1ContentOctets* contents) {
     if (!contents) return false;
     out_.put(contents->data(), contents->size());
     return true;

@@ -53,8 +53,10 @@ class DERFastEncoder {
     bool putBlock(const ASN1Object* value);
     // Writes a primitive value held as octets; false, having written nothing, when it is not one.
     bool putContents(const ASN1Object* value);
-    // Writes the contents octets an identifier, string or time holds; false when it holds none.
-    bool putHeld(const ASN1Object* value);
+    // The contents octets an identifier, string or time holds (as decoded); null when it holds none.
+    static const ASN1ContentOctets* heldOctets(const ASN1Object* value);
+    // Writes held contents octets; false, having written nothing, for null.
+    bool putHeld(const ASN1ContentOctets* contents);
     // Hands the encoding of `value` to `out` in one piece.
     static void writeTo(OutputStream& out, const ASN1Object* value, const unsigned char* octets,
                         std::size_t size);
