@@ -25,7 +25,8 @@ set(ZENTRIK_INTERNAL_HEADERS
   src/coders/Base64Kernels.h src/coders/Base64Tables.h src/coders/Base64Vector.h
   src/coders/QPKernels.h src/coders/QPEncoder.h src/coders/QPDecoder.h
   src/asn1/CodingStreams.h src/asn1/DERFastEncoder.h src/asn1/BackwardBuffer.h
-  src/asn1/DirectDecoder.h platform/asn1/ASN1ValueCache.h platform/asn1/ASN1ShortCopy.h)
+  src/asn1/DirectDecoder.h platform/asn1/ASN1ValueCache.h platform/asn1/ASN1ValuePages.h
+  platform/asn1/ASN1ShortCopy.h)
 
 function(zentrik_headers_tree)
   foreach(pair IN LISTS ZENTRIK_HEADER_FOLDERS)

@@ -1,6 +1,5 @@
 #include "zentrik/platform/asn1/ASN1ComponentList.h"
 
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -72,11 +71,8 @@ void ASN1ComponentList::growOverflow(std::size_t count) {
     if (count <= overflowRoom_) return;
     if (count > std::numeric_limits<unsigned int>::max() - kInline)
         throw std::length_error("too many components");
-    auto* room = static_cast<ASN1Object**>(valueCache::allocate(count * sizeof *overflow_));
-    const std::size_t beyond = size_ > kInline ? size_ - kInline : 0;
-    if (beyond) std::memcpy(room, overflow_, beyond * sizeof *overflow_);
-    if (overflow_) valueCache::release(overflow_, overflowRoom_ * sizeof *overflow_);
-    overflow_ = room;
+    overflow_ = static_cast<ASN1Object**>(
+        valueCache::grow(overflow_, overflowRoom_ * sizeof *overflow_, count * sizeof *overflow_));
     overflowRoom_ = static_cast<unsigned int>(count);
 }
 

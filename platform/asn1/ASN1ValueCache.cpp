@@ -1,7 +1,10 @@
 #include "zentrik/platform/asn1/ASN1ValueCache.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
+
+#include "zentrik/platform/asn1/ASN1ValuePages.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ZENTRIK_VALUE_CACHE 0
@@ -26,46 +29,49 @@ void* fromMalloc(std::size_t size) {
 
 #if ZENTRIK_VALUE_CACHE
 
-// Sizes in steps of 8 octets up to kLargest; larger blocks bypass the cache.
-constexpr std::size_t kStep = 8;
-constexpr std::size_t kLargest = 128;
-constexpr std::size_t kClasses = kLargest / kStep;
+using valuePages::classOf;
+using valuePages::FreeBlock;
+using valuePages::kLargest;
+using valuePages::octetsOf;
+
 // Octets of blocks kept per thread: the values of a tree of some ten thousand elements, so that
-// decoding one such tree after another reuses the blocks of the last instead of going to malloc.
+// decoding one such tree after another reuses the blocks of the last without taking the pages' lock.
 constexpr std::size_t kKeptOctets = std::size_t(1) << 20;
+// Larger blocks come from malloc, and the largest one freed, up to this size, is kept for the next
+// request it fits without wasting more than half: a component list that grows to the same size decode
+// after decode then does not make malloc grow and shrink its heap, and fault its pages in, each time.
+constexpr std::size_t kLargeKept = std::size_t(1) << 20;
+// Octets of blocks taken from the pages at a time.
+constexpr std::size_t kBatchOctets = std::size_t(8) << 10;
 
-struct FreeBlock {
-    FreeBlock* next;
-};
-
-// Where a thread's cache stands: nothing cached yet, caching (the reaper below will empty the lists
-// when the thread ends), or emptied for good (values freed later go to free()).
+// Where a thread's cache stands: nothing cached yet, caching (the reaper below will give the blocks
+// back when the thread ends), or emptied for good (blocks go straight to and from the pages).
 enum class State : unsigned char { fresh, caching, gone };
 
 // The thread's lists: trivially destructible, so that reaching them needs no guard.
 struct Lists {
-    FreeBlock* heads[kClasses];
+    FreeBlock* heads[valuePages::kClasses];
     std::size_t keptOctets;
+    void* large;
+    std::size_t largeOctets;
     State state;
 };
 thread_local Lists lists{};
 
-// Gives the cached blocks back to malloc.
-void freeAll() noexcept {
-    for (FreeBlock*& head : lists.heads)
-        while (head) {
-            FreeBlock* next = head->next;
-            std::free(head);
-            head = next;
-        }
+// Gives every cached block back to its page.
+void giveAll() noexcept {
+    valuePages::give(lists.heads, valuePages::kClasses);
+    for (FreeBlock*& head : lists.heads) head = nullptr;
     lists.keptOctets = 0;
+    std::free(lists.large);
+    lists.large = nullptr;
 }
 
 struct Reaper {
     bool armed = false;
     ~Reaper() {
         lists.state = State::gone;
-        freeAll();
+        giveAll();
     }
 };
 thread_local Reaper reaper;
@@ -78,8 +84,42 @@ thread_local Reaper reaper;
     return true;
 }
 
-std::size_t classOf(std::size_t size) {
-    return (size + kStep - 1) / kStep - 1;
+// No block of the class is cached: a batch from the pages, one to hand out and the rest cached.
+[[gnu::noinline]] void* refill(std::size_t k) {
+    const bool caching = lists.state == State::caching || startCaching();
+    std::size_t taken = 0;
+    FreeBlock* chain = valuePages::take(k, caching ? kBatchOctets / octetsOf(k) : 1, taken);
+    lists.heads[k] = chain->next;
+    lists.keptOctets += (taken - 1) * octetsOf(k);
+    return chain;
+}
+
+// The cache holds more than it keeps, or is gone: everything goes back to the pages, the freed block
+// with it.
+[[gnu::noinline]] void overflow(FreeBlock* freed, std::size_t k) noexcept {
+    freed->next = lists.heads[k];
+    lists.heads[k] = freed;
+    giveAll();
+}
+
+[[gnu::noinline]] void* allocateLarge(std::size_t size) {
+    void* kept = lists.large;
+    if (kept && size <= lists.largeOctets && lists.largeOctets / 2 <= size) {
+        lists.large = nullptr;
+        return kept;
+    }
+    return fromMalloc(size);
+}
+
+[[gnu::noinline]] void releaseLarge(void* block, std::size_t size) noexcept {
+    if (block && size <= kLargeKept && (!lists.large || size >= lists.largeOctets) &&
+        (lists.state == State::caching || startCaching())) {
+        std::free(lists.large);
+        lists.large = block;
+        lists.largeOctets = size;
+        return;
+    }
+    std::free(block);
 }
 
 #endif
@@ -88,14 +128,14 @@ std::size_t classOf(std::size_t size) {
 
 void* allocate(std::size_t size) {
 #if ZENTRIK_VALUE_CACHE
-    if (size == 0 || size > kLargest) return fromMalloc(size);
+    if (size - 1 >= kLargest) return allocateLarge(size);  // 0 wraps around
     const std::size_t k = classOf(size);
     if (FreeBlock* block = lists.heads[k]) {
         lists.heads[k] = block->next;
-        lists.keptOctets -= (k + 1) * kStep;
+        lists.keptOctets -= octetsOf(k);
         return block;
     }
-    return fromMalloc((k + 1) * kStep);
+    return refill(k);
 #else
     return fromMalloc(size);
 #endif
@@ -106,24 +146,53 @@ void release(void* block, std::size_t size) noexcept {
     if (size - 1 < kLargest && block) {  // sizes 1 to kLargest (0 wraps around)
         Lists& own = lists;
         const std::size_t k = classOf(size);
-        const std::size_t kept = own.keptOctets + (k + 1) * kStep;
+        auto* freed = static_cast<FreeBlock*>(block);
+        const std::size_t kept = own.keptOctets + octetsOf(k);
         if (kept <= kKeptOctets && (own.state == State::caching || startCaching())) {
-            auto* freed = static_cast<FreeBlock*>(block);
             freed->next = own.heads[k];
             own.heads[k] = freed;
             own.keptOctets = kept;
             return;
         }
+        overflow(freed, k);
+        return;
     }
+    if (size > kLargest) return releaseLarge(block, size);
 #else
     (void)size;
 #endif
     std::free(block);
 }
 
+void* grow(void* block, std::size_t size, std::size_t larger) {
+#if ZENTRIK_VALUE_CACHE
+    const bool fromPages = size - 1 < kLargest;
+#else
+    const bool fromPages = true;
+#endif
+    if (block && !fromPages) {
+        void* grown = std::realloc(block, larger);
+        if (!grown) throw std::bad_alloc();
+        return grown;
+    }
+    void* grown = allocate(larger);
+    if (block) std::memcpy(grown, block, size);
+    release(block, size);
+    return grown;
+}
+
 void trim() noexcept {
 #if ZENTRIK_VALUE_CACHE
-    freeAll();
+    giveAll();
+    valuePages::trim();
+#endif
+}
+
+std::size_t pageOctets() noexcept {
+#if ZENTRIK_VALUE_CACHE
+    return valuePages::pageOctets();
+#else
+    return 0;
 #endif
 }
 

@@ -1,20 +1,29 @@
 #pragma once
 // Blocks for value objects: each thread keeps freed blocks of the small sizes (up to 1 MiB of them) and
-// hands them out again before asking malloc, so that decoding and freeing trees of many small values
-// costs a few instructions per value instead of a trip through the allocator.
+// hands them out again, so that decoding and freeing trees of many small values costs a few
+// instructions per value instead of a trip through an allocator.
 //
-// Nothing is shared between threads: a block freed on one thread joins that thread's cache, whichever
-// thread made it (all blocks come from malloc). A thread's cache is bounded and given back to malloc
-// when the thread ends. Under AddressSanitizer there is no cache, so that every use after free shows.
+// Small blocks come from the value pages (ASN1ValuePages.h) in batches, and go back there all at once
+// when a thread's cache is full or the thread ends; larger ones come from malloc. A block freed on one
+// thread joins that thread's cache, whichever thread made it. Under AddressSanitizer every block comes
+// from malloc and goes back to free, so that every use after free shows.
 #include <cstddef>
 
 namespace Ostrel::valueCache {
 
 // A block of at least `size` octets, suitably aligned for any value object; throws std::bad_alloc.
 void* allocate(std::size_t size);
+// A block of `larger` octets that starts with the `size` octets of `block` (one that allocate(size)
+// returned, or nullptr with size 0), which is given back; throws std::bad_alloc and keeps `block`.
+// Large blocks grow in place where malloc can, without copying or touching fresh pages twice.
+void* grow(void* block, std::size_t size, std::size_t larger);
 // Gives back a block that allocate(size) returned, with the same size.
 void release(void* block, std::size_t size) noexcept;
-// Gives the calling thread's cached blocks back to malloc (for measurements of the heap a decode needs).
+// Gives the calling thread's cached blocks back, and unmaps what no block needs (for measurements of
+// the memory a decode needs).
 void trim() noexcept;
+// Octets of the pages that small blocks are cut from, in use or not (0 without the cache): the
+// memory that malloc does not see.
+std::size_t pageOctets() noexcept;
 
 }  // namespace Ostrel::valueCache

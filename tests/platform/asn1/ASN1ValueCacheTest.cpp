@@ -55,6 +55,69 @@ TEST(ASN1ValueCache, ValuesMadeOnOneThreadAreUsedAndFreedOnAnother) {
     user.join();
 }
 
+// Blocks of `size` octets, `count` of them, each filled with its own index.
+std::vector<unsigned char*> fill(std::size_t size, std::size_t count) {
+    std::vector<unsigned char*> blocks;
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* block = static_cast<unsigned char*>(valueCache::allocate(size));
+        std::fill(block, block + size, static_cast<unsigned char>(i));
+        blocks.push_back(block);
+    }
+    return blocks;
+}
+
+TEST(ASN1ValueCache, PagesAreGivenBackAndFreedBlocksReusedAroundOnesStillInUse) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "every block comes from malloc under AddressSanitizer";
+#endif
+    valueCache::trim();
+    const std::size_t before = valueCache::pageOctets();
+    constexpr std::size_t kCount = 200000;  // 9.6 MB of 48-octet blocks: far beyond a thread's cache
+    std::vector<unsigned char*> blocks = fill(48, kCount);
+    const std::size_t full = valueCache::pageOctets() - before;
+    EXPECT_GE(full, kCount * 48);
+    // One block in a hundred stays: every page keeps some, and the rest must be handed out again
+    // instead of new pages being cut.
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < kCount; ++i)
+            if (i % 100) valueCache::release(blocks[i], 48);
+        std::vector<unsigned char*> again = fill(48, kCount);
+        for (std::size_t i = 0; i < kCount; ++i)
+            if (i % 100) blocks[i] = again[i];
+            else valueCache::release(again[i], 48);
+        EXPECT_LE(valueCache::pageOctets() - before, full + full / 50) << "round " << round;
+    }
+    for (std::size_t i = 0; i < kCount; ++i)
+        ASSERT_EQ(blocks[i][47], static_cast<unsigned char>(i)) << i;
+    for (unsigned char* block : blocks) valueCache::release(block, 48);
+    valueCache::trim();
+    EXPECT_EQ(valueCache::pageOctets(), before);
+}
+
+TEST(ASN1ValueCache, ThreadsFreeingEachOthersBlocksLoseNone) {
+    constexpr std::size_t kCount = 60000;  // more than a thread's cache: blocks go back to the pages
+    std::vector<unsigned char*> made[2];
+    std::thread makers[2];
+    for (int t = 0; t < 2; ++t) makers[t] = std::thread([&made, t] { made[t] = fill(24 + 16 * t, kCount); });
+    for (auto& maker : makers) maker.join();
+    std::thread freers[2];
+    for (int t = 0; t < 2; ++t)
+        freers[t] = std::thread([&made, t] {
+            const std::size_t size = 24 + 16 * (1 - t);
+            for (int round = 0; round < 3; ++round) {
+                std::vector<unsigned char*> mine = fill(size, kCount);  // while the other frees
+                for (std::size_t i = 0; i < kCount; ++i)
+                    EXPECT_EQ(mine[i][size - 1], static_cast<unsigned char>(i));
+                for (unsigned char* block : mine) valueCache::release(block, size);
+            }
+            for (std::size_t i = 0; i < kCount; ++i) {
+                EXPECT_EQ(made[1 - t][i][size - 1], static_cast<unsigned char>(i));
+                valueCache::release(made[1 - t][i], size);
+            }
+        });
+    for (auto& freer : freers) freer.join();
+}
+
 TEST(ASN1ValueCache, BlocksOfEverySizeComeBackUsable) {
     for (std::size_t size = 1; size <= 200; ++size) {
         SCOPED_TRACE("size " + std::to_string(size));
