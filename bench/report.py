@@ -188,8 +188,8 @@ def threads_table(runs, out, missed):
 def heap_table(runs, out, missed):
     out.append("")
     out.append("Memory: heap held per decoded element at the peak of decoding a SEQUENCE of 100,000 of them "
-               "(usable block sizes; the library counted in front of malloc, OpenSSL's generic decoder "
-               "through CRYPTO_set_mem_functions).")
+               "(usable block sizes; the library counted in front of malloc, plus the pages its small "
+               "values are cut from, whole pages; OpenSSL's generic decoder through CRYPTO_set_mem_functions).")
     out.append("")
     out.append("| element | this library | OpenSSL generic | target |")
     out.append("|---|---|---|---|")
