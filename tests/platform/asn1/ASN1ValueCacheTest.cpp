@@ -2,6 +2,15 @@
 // thread must work and be freed on another, also after the thread that made them has ended.
 #include <gtest/gtest.h>
 
+#if defined(__unix__)
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#endif
+
 #include <memory>
 #include <string>
 #include <thread>
@@ -117,6 +126,41 @@ TEST(ASN1ValueCache, ThreadsFreeingEachOthersBlocksLoseNone) {
         });
     for (auto& freer : freers) freer.join();
 }
+
+#if defined(__unix__)
+// A child made by fork() while another thread takes and gives back pages: whatever the other thread
+// held, the child must be able to take pages of its own.
+TEST(ASN1ValueCache, AChildOfForkMakesValuesWhileAnotherThreadWasBusy) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "no pages under AddressSanitizer, whose own allocator may hang a child of fork";
+#endif
+    std::atomic<bool> stop{false};
+    std::thread busy([&stop] {
+        while (!stop)
+            for (unsigned char* block : fill(32, 40000)) valueCache::release(block, 32);
+    });
+    bool allFinished = true;
+    for (int round = 0; round < 40 && allFinished; ++round) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const std::vector<unsigned char*> blocks = fill(64, 40000);  // beyond its cache: takes pages
+            _exit(blocks.back()[63] == static_cast<unsigned char>(39999) ? 0 : 1);
+        }
+        int status = -1;
+        for (int waited = 0; waited < 1000 && waitpid(child, &status, WNOHANG) == 0; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (waitpid(child, &status, WNOHANG) == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            allFinished = false;
+        }
+        EXPECT_TRUE(allFinished) << "the child hung in round " << round;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+    }
+    stop = true;
+    busy.join();
+}
+#endif
 
 TEST(ASN1ValueCache, BlocksOfEverySizeComeBackUsable) {
     for (std::size_t size = 1; size <= 200; ++size) {
