@@ -237,12 +237,12 @@ private:
 Heap& heap() {
     alignas(Heap) static unsigned char storage[sizeof(Heap)];
     static Heap* made = [] {
-        Heap* heap = new (storage) Heap();
+        Heap* fresh = new (storage) Heap();
 #if defined(__unix__)
-        pthread_atfork([] { made->lockForFork(); }, [] { made->unlockAfterFork(); },
-                       [] { made->unlockAfterFork(); });
+        pthread_atfork([] { heap().lockForFork(); }, [] { heap().unlockAfterFork(); },
+                       [] { heap().unlockAfterFork(); });
 #endif
-        return heap;
+        return fresh;
     }();
     return *made;
 }
