@@ -11,7 +11,8 @@
 
 namespace Ostrel::valueCache {
 
-// A block of at least `size` octets, suitably aligned for any value object; throws std::bad_alloc.
+// A block of at least `size` octets; throws std::bad_alloc. A small block is aligned to the largest
+// power of two up to 64 that divides its size rounded up to 8, so any object of that size fits it.
 void* allocate(std::size_t size);
 // A block of `larger` octets that starts with the `size` octets of `block` (one that allocate(size)
 // returned, or nullptr with size 0), which is given back; throws std::bad_alloc and keeps `block`.
@@ -22,8 +23,8 @@ void release(void* block, std::size_t size) noexcept;
 // Gives the calling thread's cached blocks back, and unmaps what no block needs (for measurements of
 // the memory a decode needs).
 void trim() noexcept;
-// Octets of the pages that small blocks are cut from, in use or not (0 without the cache): the
-// memory that malloc does not see.
+// Octets of the pages that small blocks are cut from and that hold any now, handed out, cached or not
+// yet cut (0 without the cache): the memory that malloc does not see.
 std::size_t pageOctets() noexcept;
 
 }  // namespace Ostrel::valueCache
