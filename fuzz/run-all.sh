@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with the fuzz preset, makes their seed corpora and runs every target for
-# SECONDS seconds (default 20), two at a time. Fails when any target finds a crash, a broken property,
-# a leak, a timeout or an out-of-memory; the input that did it is kept as an artifact and shown in hex.
+# Builds the fuzz targets with the fuzz preset (or ZENTRIK_FUZZ_PRESET), makes their seed corpora and
+# runs every target for SECONDS seconds (default 20), two at a time. Fails when any target finds a
+# crash, a broken property, a leak, a timeout or an out-of-memory; the input that did it is kept as an
+# artifact and shown in hex.
 # For a long run by hand give a bigger number: fuzz/run-all.sh 1800
-# Environment: ZENTRIK_FUZZ_BUILD_DIR (default build/fuzz), ZENTRIK_FUZZ_WORK_DIR (corpora, logs and
-# artifacts; default BUILD/fuzz-run), ZENTRIK_FUZZ_JOBS (targets run side by side, default 2),
-# ZENTRIK_FUZZ_TARGETS (a space-separated subset).
+# Environment: ZENTRIK_FUZZ_PRESET (default fuzz, with AddressSanitizer; fuzz-pages builds with
+# UndefinedBehaviorSanitizer only, where small values live in the library's own pages rather than in
+# malloc's blocks), ZENTRIK_FUZZ_BUILD_DIR (default build/PRESET), ZENTRIK_FUZZ_WORK_DIR (corpora,
+# logs and artifacts; default BUILD/fuzz-run), ZENTRIK_FUZZ_JOBS (targets run side by side, default
+# 2), ZENTRIK_FUZZ_TARGETS (a space-separated subset).
 set -euo pipefail
 seconds=${1:-20}
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${ZENTRIK_FUZZ_BUILD_DIR:-$root/build/fuzz}
+preset=${ZENTRIK_FUZZ_PRESET:-fuzz}
+build=${ZENTRIK_FUZZ_BUILD_DIR:-$root/build/$preset}
 work=${ZENTRIK_FUZZ_WORK_DIR:-$build/fuzz-run}
 jobs=${ZENTRIK_FUZZ_JOBS:-2}
 
-cmake --preset fuzz -S "$root" -B "$build" >/dev/null
+cmake --preset "$preset" -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target zentrik_fuzzers
 read -r -a targets <<< "${ZENTRIK_FUZZ_TARGETS:-$(tr ';' ' ' < "$build/fuzz/fuzzers.txt")}"
 
