@@ -165,12 +165,7 @@ void release(void* block, std::size_t size) noexcept {
 }
 
 void* grow(void* block, std::size_t size, std::size_t larger) {
-#if ZENTRIK_VALUE_CACHE
-    const bool fromPages = size - 1 < kLargest;
-#else
-    const bool fromPages = true;
-#endif
-    if (block && !fromPages) {
+    if (block && size > valuePages::kLargest) {  // from malloc, with the cache or without
         void* grown = std::realloc(block, larger);
         if (!grown) throw std::bad_alloc();
         return grown;

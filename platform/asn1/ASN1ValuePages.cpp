@@ -146,24 +146,22 @@ public:
 private:
     // Hands out blocks of the page: those given back first, then untouched room.
     void cut(Page& page, std::size_t count, FreeBlock*& chain, std::size_t& taken) noexcept {
-        while (taken < count && page.freed) {
-            FreeBlock* block = page.freed;
-            page.freed = block->next;
-            block->next = chain;
-            chain = block;
-            ++taken;
-            ++page.used;
-        }
         const std::size_t octets = octetsOf(page.sizeClass);
-        while (taken < count && page.end - page.room >= static_cast<std::ptrdiff_t>(octets)) {
-            auto* block = reinterpret_cast<FreeBlock*>(page.room);
-            page.room += octets;
+        const auto roomLeft = [&page, octets] {
+            return page.end - page.room >= static_cast<std::ptrdiff_t>(octets);
+        };
+        for (; taken < count && (page.freed || roomLeft()); ++taken, ++page.used) {
+            FreeBlock* block = page.freed;
+            if (block) {
+                page.freed = block->next;
+            } else {
+                block = reinterpret_cast<FreeBlock*>(page.room);
+                page.room += octets;
+            }
             block->next = chain;
             chain = block;
-            ++taken;
-            ++page.used;
         }
-        if (!page.freed && page.end - page.room < static_cast<std::ptrdiff_t>(octets)) unlist(page);
+        if (!page.freed && !roomLeft()) unlist(page);
     }
 
     void giveBack(FreeBlock* block) noexcept {
@@ -174,10 +172,12 @@ private:
             freePage(page);
             return;
         }
-        if (!page.listed) {
-            push(pagesWithRoom_[page.sizeClass], &page);
-            page.listed = true;
-        }
+        if (!page.listed) list(page);
+    }
+
+    void list(Page& page) noexcept {
+        push(pagesWithRoom_[page.sizeClass], &page);
+        page.listed = true;
     }
 
     void unlist(Page& page) noexcept {
@@ -194,8 +194,8 @@ private:
         Page& page = segment->pages[index];
         char* start = reinterpret_cast<char*>(segment) + index * kPageOctets;
         page = Page{nullptr, index ? start : start + kHeadOctets, start + kPageOctets, nullptr, nullptr, 0,
-                    static_cast<std::uint8_t>(sizeClass), true, true};
-        push(pagesWithRoom_[sizeClass], &page);
+                    static_cast<std::uint8_t>(sizeClass), true, false};
+        list(page);
         ++pagesInUse_;
         if (++segment->pagesInUse == kPagesPerSegment) unlink(segmentsWithRoom_, segment);
         return &page;

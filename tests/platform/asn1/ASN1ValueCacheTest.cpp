@@ -165,12 +165,7 @@ TEST(ASN1ValueCache, AChildOfForkMakesValuesWhileAnotherThreadWasBusy) {
 TEST(ASN1ValueCache, BlocksOfEverySizeComeBackUsable) {
     for (std::size_t size = 1; size <= 200; ++size) {
         SCOPED_TRACE("size " + std::to_string(size));
-        std::vector<unsigned char*> blocks;
-        for (int i = 0; i < 100; ++i) {
-            auto* block = static_cast<unsigned char*>(valueCache::allocate(size));
-            std::fill(block, block + size, static_cast<unsigned char>(i));
-            blocks.push_back(block);
-        }
+        const std::vector<unsigned char*> blocks = fill(size, 100);
         for (int i = 0; i < 100; ++i) {
             EXPECT_EQ(blocks[static_cast<std::size_t>(i)][size - 1], static_cast<unsigned char>(i));
             valueCache::release(blocks[static_cast<std::size_t>(i)], size);
